@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// Returns the next name of a command-line text, starting at the 1-based position, and moves
+// the position to the start of the following name (past the text's end after the last one).
+// Names are separated by runs of spaces. A double quote opens or closes a quoted stretch in
+// which spaces belong to the name; the quotes themselves are dropped, and inside a stretch
+// two double quotes stand for one. Past the end it returns an empty text and keeps the
+// position. The text must not begin with a space.
+QString getnextarg(const QString &text, qsizetype &position);

@@ -1,0 +1,139 @@
+#include "form1.h"
+
+#include "platform/applicationsetup.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+// The layout is drawn in twips; 15 twips make one pixel at 96 dpi.
+constexpr QRect fromTwips(int left, int top, int width, int height)
+{
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+constexpr QSize ClientSize{7845 / 15, 3690 / 15};
+
+QFont controlFont()
+{
+    // MS UI Gothic where it exists; IPAPGothic is narrow enough to keep both notes on one
+    // line, where Noto Sans CJK JP and IPAGothic wrap or cut them.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")});
+    font.setPointSize(9);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+template <typename Control> Control *named(Control *control, const char *name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+QLabel *label(const char *name, const QString &text, QWidget *parent)
+{
+    return named(new QLabel(text, parent), name);
+}
+
+QComboBox *dropDownList(const char *name, const QStringList &entries, QWidget *parent)
+{
+    auto *list = named(new QComboBox(parent), name);
+    list->setEditable(false);
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+} // namespace
+
+Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(applicationTitle());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(ClientSize);
+    setFont(controlFont());
+    setAcceptDrops(true);
+
+    createControls();
+    placeControls();
+    arrangeTabOrder();
+    connectHandlers();
+    inputfn->setFocus();
+    Form_Load();
+}
+
+void Form1::createControls()
+{
+    Label1 = label("Label1", QStringLiteral("変換するファイル"), this);
+    inputfn = named(new QLineEdit(this), "inputfn");
+    Command1 = named(new QPushButton(QStringLiteral("参照..."), this), "Command1");
+    Label2 = label("Label2", QStringLiteral("出力されるmp3ファイル"), this);
+    outputfn = named(new QLineEdit(this), "outputfn");
+    Label4 = label("Label4", QStringLiteral("ビットレート"), this);
+    bpscmb = dropDownList("bpscmb",
+                          {QStringLiteral("64"), QStringLiteral("80"), QStringLiteral("96"),
+                           QStringLiteral("128"), QStringLiteral("160"), QStringLiteral("192"),
+                           QStringLiteral("256"), QStringLiteral("320")},
+                          this);
+    Label5 = label("Label5", QStringLiteral("kbps"), this);
+    monostecmb =
+        dropDownList("monostecmb", {QStringLiteral("モノラル"), QStringLiteral("ステレオ")}, this);
+    Execute = named(new QPushButton(QStringLiteral("変換を開始する(&S)"), this), "Execute");
+    Label3 =
+        label("Label3", QStringLiteral("※出力されるファイルは、音声のみになり、映像は失われます。"),
+              this);
+    Label6 = label(
+        "Label6",
+        QStringLiteral(
+            "※このウィンドウにファイルをドラッグアンドドロップすると、即座に変換を開始します。"),
+        this);
+
+    // The program writes the output box; the user can still select and copy its text.
+    outputfn->setReadOnly(true);
+    // Drops on the input box go to the window's drop batch and never insert text.
+    inputfn->installEventFilter(this);
+    Command1->setAutoDefault(false);
+    Execute->setAutoDefault(false);
+}
+
+void Form1::placeControls()
+{
+    // Label4 and bpscmb overlap: the list covers the end of the label's box.
+    Label1->setGeometry(fromTwips(120, 240, 2775, 255));
+    inputfn->setGeometry(fromTwips(120, 480, 6375, 375));
+    Command1->setGeometry(fromTwips(6600, 480, 1215, 375));
+    Label2->setGeometry(fromTwips(120, 1080, 2055, 255));
+    outputfn->setGeometry(fromTwips(120, 1320, 6375, 375));
+    Label4->setGeometry(fromTwips(120, 1920, 975, 255));
+    bpscmb->setGeometry(fromTwips(960, 1920, 1815, 300));
+    Label5->setGeometry(fromTwips(2880, 1920, 375, 255));
+    monostecmb->setGeometry(fromTwips(3600, 1920, 1695, 300));
+    Execute->setGeometry(fromTwips(5640, 2880, 2055, 495));
+    Label3->setGeometry(fromTwips(0, 3240, 4815, 255));
+    Label6->setGeometry(fromTwips(0, 3480, 6495, 255));
+}
+
+void Form1::arrangeTabOrder()
+{
+    QWidget *const order[] = {inputfn, Command1, outputfn, Execute, bpscmb, monostecmb};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::showCentered()
+{
+    const QRect screenArea =
+        (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screenArea));
+    show();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "jobs/conversionjobs.h"
+
+#include <QWidget>
+
+class Platform;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QPushButton;
+
+// The program's only window: one conversion set up by hand, or files dropped on it.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(Platform &platform, QWidget *parent = nullptr);
+
+    // Shows the window in the middle of its screen.
+    void showCentered();
+
+    // Converts input into the MP3 beside it with the window's channel and bitrate choices.
+    JobResult Execute_choosefilename(const QString &input);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void placeControls();
+    void arrangeTabOrder();
+    void connectHandlers();
+
+    void Form_Load();
+    void Command1_Click();
+    void inputfn_Change(const QString &text);
+    void Execute_Click();
+    void Form_OLEDragDrop(const QMimeData *data);
+    void inputfn_OLEDragDrop(const QMimeData *data);
+
+    Platform &platform;
+
+    QLabel *Label1 = nullptr;
+    QLineEdit *inputfn = nullptr;
+    QPushButton *Command1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *outputfn = nullptr;
+    QLabel *Label4 = nullptr;
+    QComboBox *bpscmb = nullptr;
+    QLabel *Label5 = nullptr;
+    QComboBox *monostecmb = nullptr;
+    QPushButton *Execute = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label6 = nullptr;
+};
