@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +32,13 @@ namespace {
         reportErrorAndExit(pipeToParent);
     if (devNull != STDIN_FILENO)
         ::close(devNull);
+    // Output still goes where ours went; should its reader go away (a closed pipe), writes
+    // fail quietly instead of killing the conversion halfway.
+    struct sigaction ignore
+    {
+    };
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, nullptr);
     ::execv(argv[0], argv);
     reportErrorAndExit(pipeToParent);
 }
