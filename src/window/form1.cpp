@@ -23,11 +23,13 @@ constexpr QSize ClientSize{7845 / 15, 3690 / 15};
 QFont controlFont()
 {
     // MS UI Gothic where it exists; IPAPGothic is narrow enough to keep both notes on one
-    // line, where Noto Sans CJK JP and IPAGothic wrap or cut them.
+    // line, where Noto Sans CJK JP and IPAGothic wrap or cut them. Full hinting snaps glyphs
+    // to whole pixels, which keeps "kbps" inside its 25 px box.
     QFont font;
     font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")});
     font.setPointSize(9);
     font.setWeight(QFont::Normal);
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 

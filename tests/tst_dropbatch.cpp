@@ -1,0 +1,251 @@
+#include "fakeplatform.h"
+#include "jobs/encodercommand.h"
+#include "window/form1.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+
+namespace {
+
+const QString Encoder = "/opt/orvalen/cores/ffmpeg";
+const QString Question = "以上のファイルを変換開始しますか？";
+
+QStringList numberedFiles(int count)
+{
+    QStringList files;
+    for (int i = 1; i <= count; ++i)
+        files.append(QStringLiteral("/v/clip %1.mp4").arg(i));
+    return files;
+}
+
+QList<QUrl> fileUrls(const QStringList &paths)
+{
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    return urls;
+}
+
+// Drags the data over the target and drops it there, as the window system would.
+void dragAndDrop(QWidget *target, QMimeData *data)
+{
+    const QPoint middle = target->rect().center();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(middle, actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(middle, actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(middle, actions, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+}
+
+} // namespace
+
+class TestDropBatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void fileLists_data();
+    void fileLists();
+    void tooManyFiles_data();
+    void tooManyFiles();
+    void declined_data();
+    void declined();
+    void otherDropsDoNothing_data();
+    void otherDropsDoNothing();
+    void windowSettingsApplyToEveryFile();
+    void shortPathEndsTheProgramAtItsTurn();
+    void failedStartStopsTheBatch();
+    void boxesAreLeftAlone();
+
+private:
+    QWidget *target(const QString &name) const
+    {
+        return name == "Form1" ? form : form->findChild<QWidget *>(name);
+    }
+    void dropFiles(const QStringList &paths, const QString &on = "Form1")
+    {
+        QMimeData data;
+        data.setUrls(fileUrls(paths));
+        dragAndDrop(target(on), &data);
+    }
+
+    FakePlatform *platform = nullptr;
+    Form1 *form = nullptr;
+};
+
+void TestDropBatch::init()
+{
+    platform = new FakePlatform;
+    form = new Form1(*platform);
+    form->showCentered();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+}
+
+void TestDropBatch::cleanup()
+{
+    delete form;
+    delete platform;
+}
+
+void TestDropBatch::fileLists_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("files");
+
+    QTest::newRow("one file on the window") << "Form1" << QStringList{"/v/a.mp4"};
+    QTest::newRow("one file on the input box") << "inputfn" << QStringList{"/v/a.mp4"};
+    QTest::newRow("one file on a label") << "Label6" << QStringList{"/v/a.mp4"};
+    QTest::newRow("31 files") << "Form1" << numberedFiles(31);
+    QTest::newRow("31 files on the input box") << "inputfn" << numberedFiles(31);
+    QTest::newRow("a folder") << "Form1" << QStringList{"/v/folder", "/v/b.flv"};
+    QTest::newRow("no file") << "Form1" << QStringList{};
+}
+
+void TestDropBatch::fileLists()
+{
+    QFETCH(QString, target);
+    QFETCH(QStringList, files);
+
+    dropFiles(files, target);
+
+    QString listing;
+    QList<ProcessCommand> commands;
+    for (const QString &file : files) {
+        listing += file + "\r\n";
+        commands.append(windowPresetCommand(Encoder, file, file.chopped(4) + ".mp3", 2, "128"));
+    }
+    QCOMPARE(platform->messages.size(), 1);
+    QCOMPARE(platform->messages[0].text, listing + Question);
+    QCOMPARE(platform->messages[0].style, MessageStyle::OkCancelQuestion);
+    QCOMPARE(platform->launches, commands);
+}
+
+void TestDropBatch::tooManyFiles_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("32") << 32;
+    QTest::newRow("100") << 100;
+    QTest::newRow("40000") << 40'000;
+}
+
+void TestDropBatch::tooManyFiles()
+{
+    QFETCH(int, count);
+
+    dropFiles(numberedFiles(count));
+    QCOMPARE(platform->messages.size(), 1);
+    QCOMPARE(platform->messages[0].text, "32個以上のファイルは同時に処理できません");
+    QCOMPARE(platform->messages[0].style, MessageStyle::OkError);
+    QVERIFY(platform->launches.isEmpty());
+}
+
+void TestDropBatch::declined_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Cancel") << MessageAnswer::Cancel;
+    QTest::newRow("closed without an answer") << 0;
+}
+
+void TestDropBatch::declined()
+{
+    QFETCH(int, answer);
+
+    platform->answers.enqueue(answer);
+    dropFiles(numberedFiles(3));
+    QCOMPARE(platform->messages.size(), 1);
+    QVERIFY(platform->launches.isEmpty());
+}
+
+void TestDropBatch::otherDropsDoNothing_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<QUrl>>("urls");
+
+    QTest::newRow("text") << "Form1"
+                          << "/v/a.mp4" << QList<QUrl>{};
+    QTest::newRow("text on the input box") << "inputfn"
+                                           << "/v/a.mp4" << QList<QUrl>{};
+    QTest::newRow("web address") << "Form1"
+                                 << "" << QList<QUrl>{QUrl("https://example.org/a.mp4")};
+    QTest::newRow("files and a web address")
+        << "inputfn"
+        << "" << QList<QUrl>{QUrl::fromLocalFile("/v/a.mp4"), QUrl("https://example.org/b.mp4")};
+}
+
+void TestDropBatch::otherDropsDoNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, text);
+    QFETCH(QList<QUrl>, urls);
+
+    QMimeData data;
+    if (!text.isEmpty())
+        data.setText(text);
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    dragAndDrop(this->target(target), &data);
+    QVERIFY(platform->messages.isEmpty());
+    QVERIFY(platform->launches.isEmpty());
+    QCOMPARE(form->findChild<QLineEdit *>("inputfn")->text(), "");
+}
+
+void TestDropBatch::windowSettingsApplyToEveryFile()
+{
+    form->findChild<QComboBox *>("monostecmb")->setCurrentIndex(0);
+    form->findChild<QComboBox *>("bpscmb")->setCurrentIndex(0);
+    dropFiles({"/v/a.mp4", "/v/b.wav"});
+    QCOMPARE(platform->launches,
+             (QList{windowPresetCommand(Encoder, "/v/a.mp4", "/v/a.mp3", 1, "64"),
+                    windowPresetCommand(Encoder, "/v/b.wav", "/v/b.mp3", 1, "64")}));
+}
+
+void TestDropBatch::shortPathEndsTheProgramAtItsTurn()
+{
+    // A relative URL gives a path of its own length.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/v/a.mp4"), QUrl::fromLocalFile("ab"),
+                  QUrl::fromLocalFile("/v/c.mp4")});
+    dragAndDrop(form, &data);
+    QCOMPARE(platform->launchedInputs(), QStringList{"/v/a.mp4"});
+    QCOMPARE(platform->messages.size(), 2);
+    QCOMPARE(platform->messages[1].text, "ab : このファイルは処理できません。終了します");
+    QCOMPARE(platform->endedWith, 1);
+    QCOMPARE(platform->callsAfterEnd, 0);
+}
+
+void TestDropBatch::failedStartStopsTheBatch()
+{
+    platform->launchesBeforeFailure = 1;
+    dropFiles({"/v/a.mp4", "/v/b.mp4", "/v/c.mp4"}, "inputfn");
+    QCOMPARE(platform->launchedInputs(), QStringList{"/v/a.mp4"});
+    QCOMPARE(platform->messages.size(), 2);
+    QCOMPARE(platform->messages[1].style, MessageStyle::OkError);
+    QVERIFY(platform->messages[1].text.contains(Encoder));
+    QVERIFY(!platform->endedWith);
+    QVERIFY(form->isVisible());
+}
+
+void TestDropBatch::boxesAreLeftAlone()
+{
+    auto *inputfn = form->findChild<QLineEdit *>("inputfn");
+    auto *outputfn = form->findChild<QLineEdit *>("outputfn");
+    inputfn->setText("/typed/x.mp4");
+    dropFiles({"/v/a.mp4"}, "inputfn");
+    dropFiles({"/v/b.mp4"});
+    QCOMPARE(inputfn->text(), "/typed/x.mp4");
+    QCOMPARE(outputfn->text(), "/typed/x.mp3");
+    QCOMPARE(platform->launchedInputs(), (QStringList{"/v/a.mp4", "/v/b.mp4"}));
+}
+
+QTEST_MAIN(TestDropBatch)
+#include "tst_dropbatch.moc"
