@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build, the program and its tests need and
+# the machine does not have yet. Safe to run again: it does nothing when all is there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake           # compiler and build system
+    qt6-base-dev                    # Qt Widgets and Qt Test
+    qt6-translations-l10n           # the toolkit's own Japanese texts
+    fonts-ipafont-gothic            # IPAPGothic, the window's Japanese font
+    ffmpeg                          # the encoder, and ffprobe to check what it wrote
+    xvfb xauth xdotool x11-utils    # a real X server for the window tests
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} > 0)); then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# From a fresh Debian 12 machine (as root) to the whole test suite passing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-dependencies.sh
+bash scripts/build.sh
+cd build
+ctest --output-on-failure
