@@ -1,8 +1,8 @@
 #include "detachedspawn.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>

@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
                    stderr);
         return ExitStatus::NoDisplay;
     }
-    QApplication &application = platform.application();
+    platform.application();
     Form1 window(platform);
     window.showCentered();
-    return application.exec();
+    return QApplication::exec();
 }

@@ -46,10 +46,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != inputfn || !isDragOrDrop(event))
         return QWidget::eventFilter(watched, event);
-    auto *dropEvent = static_cast<QDropEvent *>(event);
-    takeAsCopy(dropEvent);
+    auto *drag = static_cast<QDropEvent *>(event);
+    takeAsCopy(drag);
     if (event->type() == QEvent::Drop)
-        inputfn_OLEDragDrop(dropEvent->mimeData());
+        inputfn_OLEDragDrop(drag->mimeData());
     return true;
 }
 
