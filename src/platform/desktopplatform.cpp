@@ -16,6 +16,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -58,6 +59,21 @@ void writeToStandardError(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
+}
+
+// Whether a graphical session is there. A DISPLAY left over from a closed ssh session is not
+// one: the toolkit would abort on it and a terminal emulator would not start, so the X
+// server is tried.
+bool graphicalSessionOpens()
+{
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool opened = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return opened;
 }
 
 QMessageBox::Icon iconOf(int style)
@@ -110,7 +126,7 @@ LaunchResult DesktopPlatform::launch(const ProcessCommand &command)
     QByteArray program = QFile::encodeName(command.program);
     QByteArrayList arguments = encodedNames(command.arguments);
     const QString terminal =
-        hasDisplay() ? QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"))
+        canShowWindows() ? QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"))
                      : QString();
     if (!terminal.isEmpty()) {
         arguments.prepend(program);
@@ -125,7 +141,7 @@ LaunchResult DesktopPlatform::launch(const ProcessCommand &command)
 int DesktopPlatform::messageBox(const QString &text, int style)
 {
     writeToStandardError(text);
-    if (!hasDisplay())
+    if (!canShowWindows())
         return style == MessageStyle::OkCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
     application();
     QMessageBox box(iconOf(style), applicationTitle(), text, buttonsOf(style),
@@ -153,10 +169,11 @@ std::optional<QString> DesktopPlatform::chooseFileToOpen(const QString &title,
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 
-bool DesktopPlatform::hasDisplay()
+bool DesktopPlatform::canShowWindows()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!canShow)
+        canShow = app || graphicalSessionOpens();
+    return *canShow;
 }
 
 QApplication &DesktopPlatform::application()

@@ -21,8 +21,8 @@ public:
     void endProgram(int exitStatus) override;
     std::optional<QString> chooseFileToOpen(const QString &title, const QString &filter) override;
 
-    // Whether a graphical session is there to show windows in.
-    static bool hasDisplay();
+    // Whether there is a display that windows and message boxes can be shown on.
+    bool canShowWindows();
 
     // The application object, made on first use with its name, version, icon and the
     // toolkit's Japanese translation.
@@ -32,4 +32,5 @@ private:
     int &argc;
     char **argv;
     std::unique_ptr<QApplication> app;
+    std::optional<bool> canShow;
 };

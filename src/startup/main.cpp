@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     if (convertCommandLineNames(platform))
         return ExitStatus::Success;
 
-    if (!DesktopPlatform::hasDisplay()) {
+    if (!platform.canShowWindows()) {
         std::fputs("Orvalen: ウィンドウを表示できません（ディスプレイがありません）。\n"
                    "使い方: orvalen 変換するファイル...\n",
                    stderr);
