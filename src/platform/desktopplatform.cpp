@@ -172,13 +172,13 @@ std::optional<QString> DesktopPlatform::chooseFileToOpen(const QString &title,
 bool DesktopPlatform::canShowWindows()
 {
     if (!canShow)
-        canShow = app || graphicalSessionOpens();
+        canShow = qApp || graphicalSessionOpens();
     return *canShow;
 }
 
 QApplication &DesktopPlatform::application()
 {
-    if (!app)
+    if (!qApp)
         app = makeApplication(argc, argv);
-    return *app;
+    return *qApp;
 }

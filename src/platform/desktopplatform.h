@@ -24,8 +24,8 @@ public:
     // Whether there is a display that windows and message boxes can be shown on.
     bool canShowWindows();
 
-    // The application object, made on first use with its name, version, icon and the
-    // toolkit's Japanese translation.
+    // The application object, made on first use (unless one exists) with its name, version,
+    // icon and the toolkit's Japanese translation.
     QApplication &application();
 
 private:
