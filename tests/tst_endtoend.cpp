@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <unistd.h>
 
 namespace {

@@ -10,10 +10,12 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStandardPaths>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -29,9 +31,7 @@ QString systemReason(int error)
 QString whyNotExecutable(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::stat(name.constData(), &status) < 0)
         return systemReason(errno);
     if (S_ISDIR(status.st_mode))
@@ -127,7 +127,7 @@ LaunchResult DesktopPlatform::launch(const ProcessCommand &command)
     QByteArrayList arguments = encodedNames(command.arguments);
     const QString terminal =
         canShowWindows() ? QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"))
-                     : QString();
+                         : QString();
     if (!terminal.isEmpty()) {
         arguments.prepend(program);
         arguments.prepend("-e");

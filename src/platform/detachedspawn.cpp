@@ -2,10 +2,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 

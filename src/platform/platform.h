@@ -3,6 +3,7 @@
 #include "processcommand.h"
 
 #include <QString>
+
 #include <optional>
 
 // Message box styles and answers, with the numbers the rest of the program uses.

@@ -4,6 +4,7 @@
 #include "window/form1.h"
 
 #include <QApplication>
+
 #include <cstdio>
 
 int main(int argc, char *argv[])

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+
 #include <optional>
 
 class QMimeData;
