@@ -21,6 +21,7 @@ private slots:
     void controls();
     void labelsFitOnOneLine_data();
     void labelsFitOnOneLine();
+    void bitrateLabelOverTheList();
     void tabOrder();
     void listEntries_data();
     void listEntries();
@@ -164,6 +165,18 @@ void TestForm1Layout::labelsFitOnOneLine()
                             .arg(label->width())
                             .arg(label->height())));
     QVERIFY(!label->wordWrap());
+}
+
+void TestForm1Layout::bitrateLabelOverTheList()
+{
+    // The label's text reaches under the list: it must be drawn last, and not take clicks.
+    auto *label = form->findChild<QLabel *>("Label4");
+    auto *list = form->findChild<QComboBox *>("bpscmb");
+    const QObjectList stacking = form->children();
+    QVERIFY(stacking.indexOf(label) > stacking.indexOf(list));
+
+    const QPoint overlap(label->geometry().right(), label->geometry().center().y());
+    QCOMPARE(form->childAt(overlap), list);
 }
 
 void TestForm1Layout::tabOrder()

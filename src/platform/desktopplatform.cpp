@@ -63,17 +63,16 @@ void writeToStandardError(const QString &text)
 
 // Whether a graphical session is there. A DISPLAY left over from a closed ssh session is not
 // one: the toolkit would abort on it and a terminal emulator would not start, so the X
-// server is tried.
+// server is tried. The trial connection stays open until the program ends: an X server
+// whose last client leaves resets itself, which would fail the clients that come next.
 bool graphicalSessionOpens()
 {
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return true;
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return false;
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const bool opened = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return opened;
+    static xcb_connection_t *const trial = xcb_connect(nullptr, nullptr);
+    return xcb_connection_has_error(trial) == 0;
 }
 
 QMessageBox::Icon iconOf(int style)

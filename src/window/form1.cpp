@@ -104,6 +104,10 @@ void Form1::createControls()
     outputfn->setReadOnly(true);
     // Drops on the input box go to the window's drop batch and never insert text.
     inputfn->installEventFilter(this);
+    // The bitrate list covers the end of its label's box: the label is drawn on top so its
+    // text stays whole, and lets clicks through to the list.
+    Label4->raise();
+    Label4->setAttribute(Qt::WA_TransparentForMouseEvents);
     Command1->setAutoDefault(false);
     Execute->setAutoDefault(false);
 }

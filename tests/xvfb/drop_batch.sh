@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A real XDND drag of two files from another program onto the window: after OK in the
+# confirmation box, the program must start one encoder per file, each with the MP3 beside it.
+# Usage: drop_batch.sh <built orvalen> <built dragsource> [--on-input-box]
+# With --on-input-box the files are dropped on the input box, which must hand them to the
+# same batch and keep its own text.
+set -euo pipefail
+# shellcheck source=tests/xvfb/session.sh
+source "$(dirname "$0")/session.sh"
+
+make_program_dir "$1"
+[[ -x ${2:-} ]] || fail "usage: $0 <built orvalen> <built dragsource>"
+mkdir "$work/in"
+first="$work/in/a clip.mp4"
+second="$work/in/b.flv"
+touch "$first" "$second"
+
+start_xvfb
+start_orvalen
+"$2" "$first" "$second" 2>"$work/dragsource.log" &
+started+=($!)
+window=$(window_id Orvalen) || fail "the window did not appear"
+source_window=$(window_id dragsource) || fail "the drag source did not appear"
+# Side by side, apart; no window manager moves them afterwards.
+xdo windowmove --sync "$source_window" 20 20
+xdo windowmove --sync "$window" 300 200
+
+# Qt sends the next XdndPosition only after the answer to the last one: move in small
+# steps with pauses, both to start the drag and to let the target accept it.
+xdo mousemove --sync --window "$source_window" 100 50
+xdo mousedown 1
+for _ in 1 2 3 4 5; do xdo mousemove_relative 5 5; sleep 0.1; done
+if [[ ${3:-} == --on-input-box ]]; then
+    xdo mousemove --window "$window" 100 44
+else
+    # A blank part of the window, below the lists and left of the start button.
+    xdo mousemove --window "$window" 100 170
+fi
+for _ in 1 2 3 4 5; do sleep 0.1; xdo mousemove_relative -- 2 -1; done
+sleep 0.2
+xdo mouseup 1
+
+# The confirmation box shares the window's title.
+find_box() {
+    box=$(xdotool search --onlyvisible --name '^Orvalen$' | grep -vx "$window" | sed -n 1p)
+    [[ -n $box ]]
+}
+wait_for "the confirmation box" find_box
+xdo windowfocus --sync "$box"
+xdo key Return # OK is the default button
+
+expect_encoder_runs 2
+expect_encoder_call -y -i "$first" -vn -ac 2 -ar 44100 -ab 128k "$work/in/a clip.mp3"
+expect_encoder_call -y -i "$second" -vn -ac 2 -ar 44100 -ab 128k "$work/in/b.mp3"
+if [[ ${3:-} == --on-input-box ]]; then
+    # The boxes are still empty: a start now converts "" into "".
+    xdo windowfocus --sync "$window"
+    xdo key alt+s
+    expect_encoder_runs 3
+    expect_encoder_call -y -i "" -vn -ac 2 -ar 44100 -ab 128k ""
+fi
+# A move would tell a file manager to delete the files that were dropped.
+grep -qx 'dragsource: drag ended with action 1' "$work/dragsource.log" ||
+    fail "the drop was not taken as a copy (Qt::CopyAction = 1): $(<"$work/dragsource.log")"
+echo "PASS: the drop started both encoders and was taken as a copy"

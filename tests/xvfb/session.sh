@@ -1,0 +1,120 @@
+# shellcheck shell=bash
+# Sourced by the Xvfb tests. Gives each test a throwaway directory holding a copy of the
+# program beside a recording encoder, a private X server, bounded waits, and a trap that
+# ends everything the test started.
+
+work=$(realpath "$(mktemp -d)")
+# A space in the program's own directory: the encoder path must survive it too.
+program_dir="$work/program dir"
+calls="$work/calls"
+started=()
+
+# Ends one process that this test started: politely, then for sure after 5 seconds.
+stop() {
+    kill "$1" 2>/dev/null || return 0
+    timeout 5 tail -s 0.1 --pid="$1" -f /dev/null || kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
+cleanup() {
+    # Newest first, so the X server outlives its clients.
+    local i
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do stop "${started[i]}"; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    local log
+    echo "FAIL: $*" >&2
+    for log in "$work"/*.log; do
+        [[ -s $log ]] && { echo "--- ${log##*/}:" && cat "$log"; } >&2
+    done
+    exit 1
+}
+
+# Retries a command until it succeeds; gives up after 20 seconds.
+wait_for() {
+    local what=$1 deadline=$((SECONDS + 20))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || fail "timed out waiting for $what"
+        sleep 0.2
+    done
+}
+
+# The program runs its encoder from cores/ beside itself. This one only records its
+# arguments, NUL-separated, one file per run; the mv makes each file appear whole.
+make_program_dir() {
+    [[ -x ${1:-} ]] || fail "usage: $0 <built orvalen> ...; got '${1:-}'"
+    mkdir -p "$program_dir/cores" "$calls" "$work/bin"
+    cp "$1" "$program_dir/orvalen"
+    cat >"$program_dir/cores/ffmpeg" <<EOF
+#!/bin/sh
+printf '%s\0' "\$@" >"$calls/.\$\$" && exec /bin/mv "$calls/.\$\$" "$calls/\$\$"
+EOF
+    chmod +x "$program_dir/cores/ffmpeg"
+}
+
+start_xvfb() {
+    # -displayfd picks a free display number and writes it once clients can connect.
+    # -noreset: an X server resets whenever its last client leaves; keep it steady for the
+    # clients of this test, which come and go.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
+        3>"$work/display" 2>"$work/xvfb.log" &
+    started+=($!)
+    wait_for "Xvfb to start" test -s "$work/display"
+    DISPLAY=":$(<"$work/display")"
+    export DISPLAY
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
+}
+
+# Starts the copied program with no arguments. Its PATH is only $work/bin, so the
+# machine's own x-terminal-emulator is never used; a test may put a fake one there.
+start_orvalen() {
+    (cd "$work" && exec env PATH="$work/bin" "$program_dir/orvalen") >"$work/orvalen.log" 2>&1 &
+    started+=($!)
+}
+
+# xdotool, with its --sync waits bounded.
+xdo() {
+    timeout 20 xdotool "$@" || fail "xdotool $* failed or timed out"
+}
+
+# Prints the id of a visible window with exactly this title, waiting for one to appear.
+window_id() {
+    timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | sed -n 1p
+}
+
+encoder_runs() {
+    find "$calls" -maxdepth 1 -type f ! -name '.*' | wc -l
+}
+
+encoder_ran_at_least() {
+    (($(encoder_runs) >= $1))
+}
+
+# Waits until the encoder has run $1 times, then a moment more in case it runs again.
+expect_encoder_runs() {
+    wait_for "$1 encoder run(s)" encoder_ran_at_least "$1"
+    sleep 1
+    [[ $(encoder_runs) == "$1" ]] || fail "the encoder ran $(encoder_runs) times, not $1"
+}
+
+show_args() {
+    xargs -0 printf '[%s] ' <"$1"
+    echo
+}
+
+# Passes when one of the recorded runs had exactly these arguments.
+expect_encoder_call() {
+    local run
+    printf '%s\0' "$@" >"$work/expected"
+    for run in "$calls"/*; do
+        cmp -s "$run" "$work/expected" && return 0
+    done
+    echo "expected: $(show_args "$work/expected")" >&2
+    for run in "$calls"/*; do echo "recorded: $(show_args "$run")" >&2; done
+    fail "no encoder run had the expected arguments"
+}
