@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake           # compiler and build system
     qt6-base-dev                    # Qt Widgets and Qt Test
+    qt6-qpa-plugins                 # the X11 platform plugin
     libxcb1-dev                     # to see whether the X display opens
     qt6-translations-l10n           # the toolkit's own Japanese texts
     fonts-ipafont-gothic            # IPAPGothic, the window's Japanese font
