@@ -17,4 +17,5 @@ png() {  # png SIZE SOURCE.svg OUTPUT.png
 
 png 32 ../orvalen.svg    orvalen-32.png
 png 16 ../orvalen-16.svg orvalen-16.png
-icotool -c -o orvalen.ico orvalen-16.png orvalen-32.png
+# 4 bits a pixel: the classic 16-colour icon format.
+icotool -c -b 4 -o orvalen.ico orvalen-16.png orvalen-32.png
