@@ -114,7 +114,6 @@ void Form1::createControls()
 
 void Form1::placeControls()
 {
-    // Label4 and bpscmb overlap: the list covers the end of the label's box.
     Label1->setGeometry(fromTwips(120, 240, 2775, 255));
     inputfn->setGeometry(fromTwips(120, 480, 6375, 375));
     Command1->setGeometry(fromTwips(6600, 480, 1215, 375));
