@@ -35,9 +35,7 @@ namespace {
         ::close(devNull);
     // Output still goes where ours went; should its reader go away (a closed pipe), writes
     // fail quietly instead of killing the conversion halfway.
-    struct sigaction ignore
-    {
-    };
+    struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, nullptr);
     ::execv(argv[0], argv);

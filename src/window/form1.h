@@ -41,6 +41,7 @@ private:
     void Command1_Click();
     void inputfn_Change(const QString &text);
     void Execute_Click();
+    qint16 channelCount() const;
     void Form_OLEDragDrop(const QMimeData *data);
     void inputfn_OLEDragDrop(const QMimeData *data);
 

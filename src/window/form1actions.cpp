@@ -52,7 +52,7 @@ void Form1::inputfn_Change(const QString &text)
 void Form1::Execute_Click()
 {
     const QString input = inputfn->text();
-    const auto channels = static_cast<qint16>(monostecmb->currentIndex() + 1);
+    const qint16 channels = channelCount();
     const QString bitrate = bpscmb->currentText();
     const QString output = outputfn->text();
     const JobResult result = Execute_givenfilename(platform, input, output, channels, bitrate);
@@ -60,9 +60,15 @@ void Form1::Execute_Click()
         reportLaunchFailure(platform, result);
 }
 
+// Mono is entry 0 and stereo entry 1; nothing selected gives 0.
+qint16 Form1::channelCount() const
+{
+    return static_cast<qint16>(monostecmb->currentIndex() + 1);
+}
+
 JobResult Form1::Execute_choosefilename(const QString &input)
 {
-    const auto channels = static_cast<qint16>(monostecmb->currentIndex() + 1);
+    const qint16 channels = channelCount();
     const QString bitrate = bpscmb->currentText();
     const std::optional<QString> output = makeoutputfn(platform, input);
     if (!output)
