@@ -12,40 +12,48 @@ public:
     struct Message
     {
         QString text;
-        int style;
+        MessageStyle style;
+        QWidget *parent;
     };
 
-    QString givenCommandLine;
+    QStringList givenArguments;
     QString givenProgramDirectory = QStringLiteral("/opt/orvalen");
-    QQueue<int> answers;                  // message box answers; OK when none is left
+    QQueue<MessageAnswer> answers;        // message box answers; OK when none is left
     QQueue<std::optional<QString>> files; // file dialog answers; a cancel when none is left
     int launchesBeforeFailure = -1;       // the launch after this many fails; -1: none fails
 
-    QList<ProcessCommand> launches;
+    QList<EncoderCall> launches;
     QList<Message> messages;
-    QList<QString> dialogTitles;
-    QList<QString> dialogFilters;
+    QStringList errors;
+    QStringList dialogTitles;
+    QStringList dialogFilters;
     std::optional<int> endedWith;
     int callsAfterEnd = 0;
 
-    QString commandLine() const override { return givenCommandLine; }
+    QStringList arguments() const override { return givenArguments; }
 
     QString programDirectory() const override { return givenProgramDirectory; }
 
-    LaunchResult launch(const ProcessCommand &command) override
+    LaunchResult launch(const EncoderCall &call) override
     {
         noteCall();
         if (launches.size() == launchesBeforeFailure)
-            return {QStringLiteral("cannot start ") + command.program};
-        launches.append(command);
+            return {QStringLiteral("cannot start ") + call.encoder};
+        launches.append(call);
         return {};
     }
 
-    int messageBox(const QString &text, int style) override
+    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override
     {
         noteCall();
-        messages.append({text, style});
+        messages.append({text, style, parent});
         return answers.isEmpty() ? MessageAnswer::Ok : answers.dequeue();
+    }
+
+    void writeError(const QString &text) override
+    {
+        noteCall();
+        errors.append(text);
     }
 
     void endProgram(int exitStatus) override
@@ -54,7 +62,8 @@ public:
         endedWith = exitStatus;
     }
 
-    std::optional<QString> chooseFileToOpen(const QString &title, const QString &filter) override
+    std::optional<QString> chooseFileToOpen(QWidget *, const QString &title,
+                                            const QString &filter) override
     {
         noteCall();
         dialogTitles.append(title);
@@ -66,8 +75,8 @@ public:
     QStringList launchedInputs() const
     {
         QStringList inputs;
-        for (const ProcessCommand &command : launches)
-            inputs.append(command.arguments.value(2));
+        for (const EncoderCall &call : launches)
+            inputs.append(call.input());
         return inputs;
     }
 

@@ -5,13 +5,15 @@
 
 namespace {
 
-QStringList numberedNames(int count)
+QStringList numberedNames(int from, int to)
 {
     QStringList names;
-    for (int i = 1; i <= count; ++i)
+    for (int i = from; i <= to; ++i)
         names.append(QStringLiteral("/v/clip%1.mp4").arg(i));
     return names;
 }
+
+constexpr int ShowWindow = -1;
 
 } // namespace
 
@@ -20,69 +22,86 @@ class TestCommandLineBatch : public QObject
     Q_OBJECT
 
 private slots:
-    void acceptedNames_data();
-    void acceptedNames();
+    void batches_data();
+    void batches();
     void shortNameEndsTheBatch();
     void failedLaunchEndsTheBatch();
 };
 
-void TestCommandLineBatch::acceptedNames_data()
+void TestCommandLineBatch::batches_data()
 {
-    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("converted");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("errors");     // standard error only
+    QTest::addColumn<QStringList>("leftOutBox"); // named in one error box
 
-    QTest::newRow("empty: window") << "" << QStringList{};
-    QTest::newRow("only spaces: window") << "     " << QStringList{};
-    QTest::newRow("one character: window") << "a" << QStringList{};
-    QTest::newRow("two one-character names: window") << "a b" << QStringList{};
-    QTest::newRow("outer and inner runs of spaces")
-        << "  x.mp4   y.mp4  " << QStringList{"x.mp4", "y.mp4"};
-    QTest::newRow("tab joins two names") << "x.mp4\ty.mp4" << QStringList{"x.mp4\ty.mp4"};
-    QTest::newRow("quoted name with spaces")
-        << R"("/My Videos/a b.mp4" c.mp4)" << QStringList{"/My Videos/a b.mp4", "c.mp4"};
-    QTest::newRow("quoted spaces alone are skipped") << R"("    " x.mp4)" << QStringList{"x.mp4"};
-    QTest::newRow("40 names: the first 32") << numberedNames(40).join(' ') << numberedNames(32);
-    QTest::newRow("skipped name counts among the 32")
-        << "a " + numberedNames(32).join(' ') << numberedNames(31);
+    QTest::newRow("none: window") << QStringList{} << QStringList{} << ShowWindow << QStringList{}
+                                  << QStringList{};
+    QTest::newRow("one-character names: window")
+        << QStringList{"a", "b"} << QStringList{} << ShowWindow << QStringList{} << QStringList{};
+    QTest::newRow("two names") << QStringList{"x.mp4", "y.mp4"} << QStringList{"x.mp4", "y.mp4"}
+                               << 0 << QStringList{} << QStringList{};
+    QTest::newRow("a tab belongs to the name")
+        << QStringList{"x.mp4\ty.mp4"} << QStringList{"x.mp4\ty.mp4"} << 0 << QStringList{}
+        << QStringList{};
+    QTest::newRow("spaces and quotes stay in the name")
+        << QStringList{"/My Videos/a b.mp4", R"(say "hi".mp4)", "    "}
+        << QStringList{"/My Videos/a b.mp4", R"(say "hi".mp4)"} << 0 << QStringList{}
+        << QStringList{};
+    QTest::newRow("40 names: 32 converted, 8 named") << numberedNames(1, 40) << numberedNames(1, 32)
+                                                     << 4 << QStringList{} << numberedNames(33, 40);
+    QTest::newRow("a skipped name counts among the 32")
+        << QStringList{"a"} + numberedNames(1, 32) << numberedNames(1, 31) << 4 << QStringList{}
+        << numberedNames(32, 32);
+    QTest::newRow("one stem twice: the later one is left out")
+        << QStringList{"song.m4a", "song.wav", "b.mp4"} << QStringList{"song.m4a", "b.mp4"} << 4
+        << QStringList{"次のファイルは、出力ファイルが先のファイルと同じになるため変換しませんでした。\n"
+                       "song.wav → song.mp3"}
+        << QStringList{};
 }
 
-void TestCommandLineBatch::acceptedNames()
+void TestCommandLineBatch::batches()
 {
-    QFETCH(QString, commandLine);
+    QFETCH(QStringList, arguments);
     QFETCH(QStringList, converted);
+    QFETCH(int, status);
+    QFETCH(QStringList, errors);
+    QFETCH(QStringList, leftOutBox);
 
     FakePlatform platform;
-    platform.givenCommandLine = commandLine;
-    QCOMPARE(convertCommandLineNames(platform), !converted.isEmpty());
+    platform.givenArguments = arguments;
+    QCOMPARE(convertCommandLineNames(platform).value_or(ShowWindow), status);
     QCOMPARE(platform.launchedInputs(), converted);
-    QVERIFY(platform.messages.isEmpty());
+    QCOMPARE(platform.errors, errors);
+    QCOMPARE(platform.messages.size(), leftOutBox.isEmpty() ? 0 : 1);
+    if (!leftOutBox.isEmpty()) {
+        QCOMPARE(platform.messages[0].style, MessageStyle::OkError);
+        QCOMPARE(platform.messages[0].text.split('\n').mid(1), leftOutBox);
+    }
     QVERIFY(!platform.endedWith);
 }
 
 void TestCommandLineBatch::shortNameEndsTheBatch()
 {
     FakePlatform platform;
-    platform.givenCommandLine = "first.mp4 ab last.mp4";
-    QVERIFY(convertCommandLineNames(platform));
+    platform.givenArguments = {"first.mp4", "ab", "last.mp4"};
+    QCOMPARE(convertCommandLineNames(platform), 1);
     QCOMPARE(platform.launchedInputs(), QStringList{"first.mp4"});
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].text, "ab : このファイルは処理できません。終了します");
-    QCOMPARE(platform.endedWith, 1);
-    QCOMPARE(platform.callsAfterEnd, 0);
 }
 
 void TestCommandLineBatch::failedLaunchEndsTheBatch()
 {
     FakePlatform platform;
-    platform.givenCommandLine = "a.mp4 b.mp4 c.mp4";
+    platform.givenArguments = {"a.mp4", "b.mp4", "c.mp4"};
     platform.launchesBeforeFailure = 1;
-    QVERIFY(convertCommandLineNames(platform));
+    QCOMPARE(convertCommandLineNames(platform), 2);
     QCOMPARE(platform.launchedInputs(), QStringList{"a.mp4"});
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].style, MessageStyle::OkError);
     QVERIFY(platform.messages[0].text.contains("/opt/orvalen/cores/ffmpeg"));
-    QCOMPARE(platform.endedWith, 2);
-    QCOMPARE(platform.callsAfterEnd, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLineBatch)

@@ -1,11 +1,14 @@
 #include "platform/desktopplatform.h"
+#include "platform/filenamebytes.h"
+#include "platform/programlocation.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +27,12 @@ QStringList listedNames(QFileDialog *dialog)
     return names;
 }
 
+void touch(const QByteArray &path)
+{
+    QFile file(QFile::decodeName(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
 } // namespace
 
 class TestDesktopPlatform : public QObject
@@ -31,36 +40,103 @@ class TestDesktopPlatform : public QObject
     Q_OBJECT
 
 private slots:
-    void commandLineKeepsEveryArgumentWhole();
-    void programDirectoryHoldsTheProgram();
+    void namesKeepTheirBytes_data();
+    void namesKeepTheirBytes();
+    void programDirectoryWithoutProc_data();
+    void programDirectoryWithoutProc();
     void fileDialogFiltersAndAnswers();
 };
 
-void TestDesktopPlatform::commandLineKeepsEveryArgumentWhole()
+void TestDesktopPlatform::namesKeepTheirBytes_data()
 {
-    QByteArrayList arguments{"orvalen", "a.mp4", "my clip.mp4", R"(say "hi".mp4)", "動画.flv"};
-    QList<char *> argv;
-    for (QByteArray &argument : arguments)
-        argv.append(argument.data());
-    int argc = int(argv.size());
-    const DesktopPlatform platform(argc, argv.data());
-    QCOMPARE(platform.commandLine(), R"(a.mp4 "my clip.mp4" "say ""hi"".mp4" 動画.flv)");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("characters");
+
+    QTest::newRow("UTF-8") << QByteArray("動画 a.mp4") << QString("動画 a.mp4");
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9.wav")
+                             << QString("caf") + QChar(0xDCE9) + ".wav";
+    QTest::newRow("Shift-JIS") << QByteArray("\x83\x65\x83\x58\x83\x67.wav")
+                               << QString(QChar(0xDC83)) + "e" + QChar(0xDC83) + "X" +
+                                      QChar(0xDC83) + "g.wav";
+    QTest::newRow("byte-order mark stays")
+        << QByteArray("\xef\xbb\xbfsong.wav") << QString(QChar(0xFEFF)) + "song.wav";
+    QTest::newRow("encoded surrogate is three bytes")
+        << QByteArray("\xed\xa0\x80") << QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80);
+    QTest::newRow("overlong slash")
+        << QByteArray("\xc0\xaf") << QString(QChar(0xDCC0)) + QChar(0xDCAF);
+    QTest::newRow("pair whose low half looks escaped")
+        << QByteArray("\xf0\x9f\x92\xa0") << QString::fromUtf8("\xf0\x9f\x92\xa0");
+    QTest::newRow("cut-off sequence")
+        << QByteArray("a\xe3\x81") << QString("a") + QChar(0xDCE3) + QChar(0xDC81);
 }
 
-void TestDesktopPlatform::programDirectoryHoldsTheProgram()
+void TestDesktopPlatform::namesKeepTheirBytes()
 {
-    int argc = 0;
-    const DesktopPlatform platform(argc, nullptr);
-    QCOMPARE(platform.programDirectory(), QCoreApplication::applicationDirPath());
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, characters);
+
+    QCOMPARE(fileNameFromBytes(bytes), characters);
+    QCOMPARE(fileNameToBytes(characters), bytes);
+    const DesktopPlatform platform({bytes, "b.mp4"}, "/opt/\xff");
+    QCOMPARE(platform.arguments(), (QStringList{characters, "b.mp4"}));
+    QCOMPARE(fileNameToBytes(platform.programDirectory()), "/opt/\xff");
+}
+
+void TestDesktopPlatform::programDirectoryWithoutProc_data()
+{
+    QTest::addColumn<QByteArray>("startedAs");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("directory"); // below the test's folder; "-" for none
+
+    QTest::newRow("found in PATH")
+        << QByteArray("prog") << QByteArray("/nowhere:bin") << QByteArray("/bin");
+    QTest::newRow("empty PATH entry is the working directory")
+        << QByteArray("prog") << QByteArray("/nowhere::") << QByteArray("");
+    QTest::newRow("relative to the working directory")
+        << QByteArray("./bin/prog") << QByteArray("") << QByteArray("/bin");
+    QTest::newRow("through a link")
+        << QByteArray("link/prog") << QByteArray("") << QByteArray("/bin");
+    QTest::newRow("not found") << QByteArray("prog") << QByteArray("/nowhere") << QByteArray("-");
+    QTest::newRow("no name") << QByteArray() << QByteArray("bin") << QByteArray("-");
+}
+
+void TestDesktopPlatform::programDirectoryWithoutProc()
+{
+    QFETCH(QByteArray, startedAs);
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, directory);
+
+    QTemporaryDir folder;
+    const QByteArray root = QFile::encodeName(QDir(folder.path()).canonicalPath());
+    QVERIFY(QDir(folder.path()).mkdir("bin"));
+    for (const QByteArray &program : {root + "/bin/prog", root + "/prog"}) {
+        touch(program);
+        QVERIFY(
+            QFile::setPermissions(QFile::decodeName(program), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    QVERIFY(QFile::link(folder.path() + "/bin", folder.path() + "/link"));
+
+    const QString previous = QDir::currentPath();
+    const QByteArray previousPath = qgetenv("PATH");
+    auto restore = qScopeGuard([&] {
+        QDir::setCurrent(previous);
+        qputenv("PATH", previousPath);
+    });
+    QDir::setCurrent(folder.path());
+    qputenv("PATH", path);
+    const std::optional<QByteArray> found = locateProgramDirectory(
+        startedAs.isNull() ? nullptr : startedAs.constData(), "/nowhere/exe");
+    if (directory == "-")
+        QCOMPARE(found, std::nullopt);
+    else
+        QCOMPARE(found, std::optional<QByteArray>(root + directory));
 }
 
 void TestDesktopPlatform::fileDialogFiltersAndAnswers()
 {
     QTemporaryDir folder;
-    for (const char *name : {"MOVIE.MP4", "b.flv", "notes.txt", "README"}) {
-        QFile file(folder.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
+    for (const QByteArray name : {"MOVIE.MP4", "b.flv", "notes.txt", "README", "caf\xe9.wav"})
+        touch(QFile::encodeName(folder.path()) + '/' + name);
     QDir::setCurrent(folder.path());
 
     const QString filter = "Movies(mp4,flv) (*.mp4 *.flv);;All (*)";
@@ -79,23 +155,38 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
         QTRY_COMPARE(listedNames(dialog).size(), 2);
         underMovies = listedNames(dialog);
         dialog->selectNameFilter("All (*)");
-        QTRY_COMPARE(listedNames(dialog).size(), 4);
+        QTRY_COMPARE(listedNames(dialog).size(), 5);
         underAll = listedNames(dialog);
         auto *fileName = dialog->findChild<QLineEdit *>("fileNameEdit");
         QTest::keyClicks(fileName, "README");
         QTest::keyClick(fileName, Qt::Key_Return);
     });
 
-    int argc = 0;
-    DesktopPlatform platform(argc, nullptr);
+    DesktopPlatform platform({}, "/opt/orvalen");
     const std::optional<QString> chosen =
-        platform.chooseFileToOpen("変換するファイルを選択", filter);
+        platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter);
     QCOMPARE(underMovies, (QStringList{"MOVIE.MP4", "b.flv"}));
-    QCOMPARE(underAll, (QStringList{"MOVIE.MP4", "README", "b.flv", "notes.txt"}));
+    QCOMPARE(underAll.size(), 5);
     QCOMPARE(chosen, std::optional<QString>(folder.filePath("README")));
 
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    QCOMPARE(platform.chooseFileToOpen("変換するファイルを選択", filter), std::nullopt);
+    QCOMPARE(platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
+
+    // The dialog cannot give back a name that is not UTF-8: it is refused, never mistaken.
+    QString refusal;
+    QTimer::singleShot(0, [&] {
+        auto *fileName = QApplication::activeModalWidget()->findChild<QLineEdit *>("fileNameEdit");
+        fileName->setText(QString("caf") + QChar::ReplacementCharacter + ".wav");
+        QTest::keyClick(fileName, Qt::Key_Return);
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            refusal = box->text();
+            box->accept();
+        });
+    });
+    QCOMPARE(platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
+    QVERIFY2(refusal.contains("UTF-8"), qPrintable(refusal));
 }
 
 QTEST_MAIN(TestDesktopPlatform)

@@ -29,8 +29,9 @@ QList<QUrl> fileUrls(const QStringList &paths)
     return urls;
 }
 
-// Drags the data over the target and drops it there, as the window system would.
-void dragAndDrop(QWidget *target, QMimeData *data)
+// Drags the data over the target and drops it there, as the window system would. The
+// batch runs from the event loop once the drop has returned: runBatch lets it.
+void dragAndDrop(QWidget *target, QMimeData *data, bool runBatch = true)
 {
     const QPoint middle = target->rect().center();
     const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
@@ -42,6 +43,8 @@ void dragAndDrop(QWidget *target, QMimeData *data)
     QApplication::sendEvent(target, &drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    if (runBatch)
+        QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -57,7 +60,6 @@ private slots:
     void fileLists();
     void tooManyFiles_data();
     void tooManyFiles();
-    void declined_data();
     void declined();
     void otherDropsDoNothing_data();
     void otherDropsDoNothing();
@@ -65,6 +67,7 @@ private slots:
     void shortPathEndsTheProgramAtItsTurn();
     void failedStartStopsTheBatch();
     void boxesAreLeftAlone();
+    void oneStemIsConvertedOnce();
 
 private:
     QWidget *target(const QString &name) const
@@ -75,7 +78,10 @@ private:
     {
         QMimeData data;
         data.setUrls(fileUrls(paths));
-        dragAndDrop(target(on), &data);
+        const qsizetype messagesBefore = platform->messages.size();
+        dragAndDrop(target(on), &data, false);
+        QCOMPARE(platform->messages.size(), messagesBefore);
+        QCoreApplication::processEvents();
     }
 
     FakePlatform *platform = nullptr;
@@ -118,14 +124,15 @@ void TestDropBatch::fileLists()
     dropFiles(files, target);
 
     QString listing;
-    QList<ProcessCommand> commands;
+    QList<EncoderCall> commands;
     for (const QString &file : files) {
         listing += file + "\r\n";
-        commands.append(windowPresetCommand(Encoder, file, file.chopped(4) + ".mp3", 2, "128"));
+        commands.append(encoderCall(Encoder, file, file.chopped(4) + ".mp3", 2, "128"));
     }
     QCOMPARE(platform->messages.size(), 1);
     QCOMPARE(platform->messages[0].text, listing + Question);
     QCOMPARE(platform->messages[0].style, MessageStyle::OkCancelQuestion);
+    QCOMPARE(platform->messages[0].parent, form);
     QCOMPARE(platform->launches, commands);
 }
 
@@ -148,18 +155,9 @@ void TestDropBatch::tooManyFiles()
     QVERIFY(platform->launches.isEmpty());
 }
 
-void TestDropBatch::declined_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::newRow("Cancel") << MessageAnswer::Cancel;
-    QTest::newRow("closed without an answer") << 0;
-}
-
 void TestDropBatch::declined()
 {
-    QFETCH(int, answer);
-
-    platform->answers.enqueue(answer);
+    platform->answers.enqueue(MessageAnswer::Cancel);
     dropFiles(numberedFiles(3));
     QCOMPARE(platform->messages.size(), 1);
     QVERIFY(platform->launches.isEmpty());
@@ -204,9 +202,8 @@ void TestDropBatch::windowSettingsApplyToEveryFile()
     form->findChild<QComboBox *>("monostecmb")->setCurrentIndex(0);
     form->findChild<QComboBox *>("bpscmb")->setCurrentIndex(0);
     dropFiles({"/v/a.mp4", "/v/b.wav"});
-    QCOMPARE(platform->launches,
-             (QList{windowPresetCommand(Encoder, "/v/a.mp4", "/v/a.mp3", 1, "64"),
-                    windowPresetCommand(Encoder, "/v/b.wav", "/v/b.mp3", 1, "64")}));
+    QCOMPARE(platform->launches, (QList{encoderCall(Encoder, "/v/a.mp4", "/v/a.mp3", 1, "64"),
+                                        encoderCall(Encoder, "/v/b.wav", "/v/b.mp3", 1, "64")}));
 }
 
 void TestDropBatch::shortPathEndsTheProgramAtItsTurn()
@@ -245,6 +242,16 @@ void TestDropBatch::boxesAreLeftAlone()
     QCOMPARE(inputfn->text(), "/typed/x.mp4");
     QCOMPARE(outputfn->text(), "/typed/x.mp3");
     QCOMPARE(platform->launchedInputs(), (QStringList{"/v/a.mp4", "/v/b.mp4"}));
+}
+
+void TestDropBatch::oneStemIsConvertedOnce()
+{
+    dropFiles({"/v/song.m4a", "/v/b.mp4", "/v/song.wav"});
+    QCOMPARE(platform->launchedInputs(), (QStringList{"/v/song.m4a", "/v/b.mp4"}));
+    QCOMPARE(platform->messages.size(), 2);
+    QVERIFY(platform->messages[1].text.endsWith("\n/v/song.wav → /v/song.mp3"));
+    QCOMPARE(platform->messages[1].style, MessageStyle::OkError);
+    QCOMPARE(platform->messages[1].parent, form);
 }
 
 QTEST_MAIN(TestDropBatch)

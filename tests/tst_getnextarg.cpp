@@ -1,4 +1,3 @@
-#include "platform/commandlinetext.h"
 #include "startup/getnextarg.h"
 
 #include <QTest>

@@ -1,39 +1,40 @@
 #include "conversionjobs.h"
 
+#include "batchoutputs.h"
 #include "encodercommand.h"
+#include "encoderlocation.h"
 #include "outputname.h"
-#include "platform/encoderlocation.h"
 #include "platform/platform.h"
-
-namespace {
-
-JobResult launch(Platform &platform, const ProcessCommand &command)
-{
-    const LaunchResult launched = platform.launch(command);
-    if (!launched.started())
-        return {JobResult::LaunchFailed, launched.failure};
-    return {JobResult::Started, {}};
-}
-
-} // namespace
 
 JobResult Execute_givenfilename(Platform &platform, const QString &input, const QString &output,
                                 qint16 channels, const QString &bitrate)
 {
     const QString encoder = encoderPath(platform.programDirectory());
-    return launch(platform, windowPresetCommand(encoder, input, output, channels, bitrate));
+    const LaunchResult launched =
+        platform.launch(encoderCall(encoder, input, output, channels, bitrate));
+    if (!launched.started())
+        return {JobResult::Status::LaunchFailed, launched.failure};
+    return {JobResult::Status::Started, {}};
 }
 
-JobResult Execute_choosefilename_fixbitrate(Platform &platform, const QString &input)
+JobResult convertBesideInput(Platform &platform, QWidget *window, const QString &input,
+                             BatchOutputs &batch, qint16 channels, const QString &bitrate)
 {
-    const QString encoder = encoderPath(platform.programDirectory());
-    const std::optional<QString> output = makeoutputfn(platform, input);
+    const std::optional<QString> output = makeoutputfn(platform, window, input);
     if (!output)
-        return {JobResult::ProgramEnded, {}};
-    return launch(platform, fixedPresetCommand(encoder, input, *output));
+        return {JobResult::Status::ProgramEnded, {}};
+    if (!batch.take(input, *output))
+        return {JobResult::Status::Skipped, {}};
+    return Execute_givenfilename(platform, input, *output, channels, bitrate);
 }
 
-void reportLaunchFailure(Platform &platform, const JobResult &result)
+JobResult Execute_choosefilename_fixbitrate(Platform &platform, const QString &input,
+                                            BatchOutputs &batch)
 {
-    platform.messageBox(result.failure, MessageStyle::OkError);
+    return convertBesideInput(platform, nullptr, input, batch, 2, QStringLiteral("128"));
+}
+
+void reportLaunchFailure(Platform &platform, QWidget *window, const JobResult &result)
+{
+    platform.messageBox(window, result.failure, MessageStyle::OkError);
 }

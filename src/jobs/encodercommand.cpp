@@ -1,56 +1,21 @@
 #include "encodercommand.h"
 
-namespace {
-
-QString quoted(const QString &text)
+EncoderCall encoderCall(const QString &encoder, const QString &input, const QString &output,
+                        qint16 channels, const QString &bitrate)
 {
-    return u'"' + text + u'"';
+    return {encoder,
+            {QStringLiteral("-y"), QStringLiteral("-i"), encoderFileName(input),
+             QStringLiteral("-vn"), QStringLiteral("-ac"), QString::number(channels),
+             QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ab"), bitrate + u'k',
+             encoderFileName(output)}};
 }
 
-// A count as a number is written: a space before it when it is not negative.
-QString channelText(qint16 channels)
+QString encoderFileName(const QString &name)
 {
-    return channels < 0 ? QString::number(channels) : u' ' + QString::number(channels);
-}
-
-} // namespace
-
-ProcessCommand windowPresetCommand(const QString &encoder, const QString &input,
-                                   const QString &output, qint16 channels, const QString &bitrate)
-{
-    const QString text = quoted(encoder) + QStringLiteral(" -y -i ") + quoted(input) +
-                         QStringLiteral(" -vn -ac ") + channelText(channels) +
-                         QStringLiteral(" -ar 44100 -ab ") + bitrate + QStringLiteral("k ") +
-                         quoted(output);
-    const QStringList arguments{QStringLiteral("-y"),
-                                QStringLiteral("-i"),
-                                input,
-                                QStringLiteral("-vn"),
-                                QStringLiteral("-ac"),
-                                QString::number(channels),
-                                QStringLiteral("-ar"),
-                                QStringLiteral("44100"),
-                                QStringLiteral("-ab"),
-                                bitrate + u'k',
-                                output};
-    return {encoder, arguments, text};
-}
-
-ProcessCommand fixedPresetCommand(const QString &encoder, const QString &input,
-                                  const QString &output)
-{
-    const QString text = quoted(encoder) + QStringLiteral(" -y -i ") + quoted(input) +
-                         QStringLiteral(" -vn -ac 2 -ar 44100 -ab 128k ") + quoted(output);
-    const QStringList arguments{QStringLiteral("-y"),
-                                QStringLiteral("-i"),
-                                input,
-                                QStringLiteral("-vn"),
-                                QStringLiteral("-ac"),
-                                QStringLiteral("2"),
-                                QStringLiteral("-ar"),
-                                QStringLiteral("44100"),
-                                QStringLiteral("-ab"),
-                                QStringLiteral("128k"),
-                                output};
-    return {encoder, arguments, text};
+    const qsizetype colon = name.indexOf(u':');
+    const qsizetype slash = name.indexOf(u'/');
+    const bool protocol = colon >= 0 && (slash < 0 || colon < slash);
+    if (name.startsWith(u'-') || protocol)
+        return QStringLiteral("./") + name;
+    return name;
 }

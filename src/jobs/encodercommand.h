@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/processcommand.h"
+#include "platform/encodercall.h"
 
-// The encoder call of a conversion with the channel count and bitrate chosen in the window:
-// "<encoder>" -y -i "<input>" -vn -ac  <channels> -ar 44100 -ab <bitrate>k "<output>"
-ProcessCommand windowPresetCommand(const QString &encoder, const QString &input,
-                                   const QString &output, qint16 channels, const QString &bitrate);
+// The encoder run of one conversion:
+// <encoder> -y -i <input> -vn -ac <channels> -ar 44100 -ab <bitrate>k <output>
+EncoderCall encoderCall(const QString &encoder, const QString &input, const QString &output,
+                        qint16 channels, const QString &bitrate);
 
-// The encoder call of a command-line conversion: stereo, 44100 Hz, 128 kbit/s.
-ProcessCommand fixedPresetCommand(const QString &encoder, const QString &input,
-                                  const QString &output);
+// A file name as the encoder must be given it. A relative name that the encoder would take
+// for an option ("-x.wav") or a protocol ("md5:take1.wav") is written "./name".
+QString encoderFileName(const QString &name);

@@ -30,12 +30,19 @@ void installJapaneseTranslation(QApplication &application)
 
 } // namespace
 
-std::unique_ptr<QApplication> makeApplication(int &argc, char **argv)
+std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
 {
+    // The toolkit keeps a reference to these for the application's lifetime.
+    static QByteArray platform = displayPlatform.toUtf8();
+    static char name[] = "orvalen";
+    static char option[] = "-platform";
+    static char *argv[] = {name, option, platform.data(), nullptr};
+    static int argc = 3;
     auto application = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(ORVALEN_VERSION));
     QApplication::setWindowIcon(programIcon());
+    QApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
     installJapaneseTranslation(*application);
     return application;
 }

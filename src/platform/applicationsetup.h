@@ -6,9 +6,14 @@
 
 class QApplication;
 
-// The title that the window and every message box carry.
+// The title that the program's windows and message boxes carry.
 QString applicationTitle();
 
-// Creates the application object with the program's name, version and icon, speaking
-// Japanese in the toolkit's own dialogs and buttons whatever the user's locale.
-std::unique_ptr<QApplication> makeApplication(int &argc, char **argv);
+// The desktop entry that the program's windows belong to.
+inline constexpr char DesktopFileName[] = "org.orvalen.Orvalen";
+
+// Creates the application object on the given toolkit platform, with the program's name,
+// version, icon and desktop entry, speaking Japanese in the toolkit's own dialogs and
+// buttons whatever the user's locale. The toolkit gets an argument list of its own, never
+// the user's file names.
+std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class CompanionLink;
 class QApplication;
 
 // The platform services of a Linux desktop. The application object is created only when a
@@ -11,26 +12,31 @@ class QApplication;
 class DesktopPlatform final : public Platform
 {
 public:
-    DesktopPlatform(int &argc, char **argv);
+    // Takes the user's arguments (after the program's name) and the program's directory.
+    DesktopPlatform(const QByteArrayList &arguments, const QByteArray &programDirectory);
     ~DesktopPlatform() override;
 
-    QString commandLine() const override;
+    QStringList arguments() const override;
     QString programDirectory() const override;
-    LaunchResult launch(const ProcessCommand &command) override;
-    int messageBox(const QString &text, int style) override;
+    LaunchResult launch(const EncoderCall &call) override;
+    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override;
+    void writeError(const QString &text) override;
     void endProgram(int exitStatus) override;
-    std::optional<QString> chooseFileToOpen(const QString &title, const QString &filter) override;
+    std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
+                                            const QString &filter) override;
 
     // Whether there is a display that windows and message boxes can be shown on.
     bool canShowWindows();
 
-    // The application object, made on first use (unless one exists) with its name, version,
-    // icon and the toolkit's Japanese translation.
+    // The application object, made on first use (unless one exists).
     QApplication &application();
 
 private:
-    int &argc;
-    char **argv;
+    const std::optional<QString> &displayPlatform();
+
+    QStringList userArguments;
+    QString directory;
+    std::optional<std::optional<QString>> foundDisplay;
     std::unique_ptr<QApplication> app;
-    std::optional<bool> canShow;
+    std::unique_ptr<CompanionLink> companion;
 };

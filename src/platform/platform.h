@@ -1,24 +1,28 @@
 #pragma once
 
-#include "processcommand.h"
+#include "encodercall.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
-// Message box styles and answers, with the numbers the rest of the program uses.
-namespace MessageStyle {
-inline constexpr int Ok = 0;
-inline constexpr int OkError = 16;
-inline constexpr int OkCancelQuestion = 33;
-} // namespace MessageStyle
+class QWidget;
 
-namespace MessageAnswer {
-inline constexpr int Ok = 1;
-inline constexpr int Cancel = 2;
-} // namespace MessageAnswer
+enum class MessageStyle
+{
+    Ok,              // an OK button
+    OkError,         // an OK button and the error icon
+    OkCancelQuestion // OK and Cancel buttons and the question icon
+};
 
-// Why a process could not be started; empty when it was.
+enum class MessageAnswer
+{
+    Ok,
+    Cancel
+};
+
+// Why a conversion could not be handed over; empty when it was.
 struct LaunchResult
 {
     QString failure;
@@ -36,22 +40,26 @@ public:
     Platform &operator=(const Platform &) = delete;
     virtual ~Platform() = default;
 
-    // The arguments after the program's own name, as one text that getnextarg can cut.
-    virtual QString commandLine() const = 0;
+    // The arguments after the program's own name.
+    virtual QStringList arguments() const = 0;
 
     // The directory that holds the running program, without a trailing separator.
     virtual QString programDirectory() const = 0;
 
-    // Starts the process without waiting for it.
-    virtual LaunchResult launch(const ProcessCommand &command) = 0;
+    // Hands one encoder run to the companion that supervises it, without waiting for it.
+    virtual LaunchResult launch(const EncoderCall &call) = 0;
 
-    // Shows a modal message box with the given style and returns the button pressed.
-    virtual int messageBox(const QString &text, int style) = 0;
+    // Shows a modal message box over the parent window (none on the command line) and
+    // returns the button pressed. The text also goes to standard error.
+    virtual MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) = 0;
 
-    // Ends the program at once with the given exit status. Only a fake returns from it.
+    // Writes one report to standard error only.
+    virtual void writeError(const QString &text) = 0;
+
+    // Ends the window's event loop with the given exit status; closes the window.
     virtual void endProgram(int exitStatus) = 0;
 
     // Asks the user for one file to open; nothing when the user cancels.
-    virtual std::optional<QString> chooseFileToOpen(const QString &title,
+    virtual std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
                                                     const QString &filter) = 0;
 };

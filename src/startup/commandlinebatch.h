@@ -1,9 +1,10 @@
 #pragma once
 
+#include <optional>
+
 class Platform;
 
 // Converts each of the first 32 names of the command line that has two or more characters
-// with the fixed preset, in order. Returns whether any name was taken; when none was, the
-// window is to be shown. A name too short to derive an output from ends the program with
-// exit status 1, an encoder that cannot be started with exit status 2.
-bool convertCommandLineNames(Platform &platform);
+// with the fixed preset, in order, and returns the program's exit status. Nothing when no
+// name was given: the window is to be shown then.
+std::optional<int> convertCommandLineNames(Platform &platform);

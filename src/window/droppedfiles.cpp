@@ -1,6 +1,7 @@
 #include "droppedfiles.h"
 
-#include <QDir>
+#include "platform/filenamebytes.h"
+
 #include <QMimeData>
 #include <QUrl>
 
@@ -12,7 +13,9 @@ std::optional<QStringList> droppedFiles(const QMimeData *data)
     for (const QUrl &url : data->urls()) {
         if (!url.isLocalFile())
             return std::nullopt;
-        paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+        // Percent-encoded bytes that are not UTF-8 stay what they are.
+        paths.append(fileNameFromBytes(
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
     }
     return paths;
 }

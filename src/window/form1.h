@@ -4,11 +4,11 @@
 
 #include <QWidget>
 
+class BatchOutputs;
 class Platform;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QMimeData;
 class QPushButton;
 
 // The program's only window: one conversion set up by hand, or files dropped on it.
@@ -22,8 +22,9 @@ public:
     // Shows the window in the middle of its screen.
     void showCentered();
 
-    // Converts input into the MP3 beside it with the window's channel and bitrate choices.
-    JobResult Execute_choosefilename(const QString &input);
+    // Converts input into the MP3 beside it with the window's channel and bitrate choices,
+    // unless the batch already writes that MP3.
+    JobResult Execute_choosefilename(const QString &input, BatchOutputs &batch);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -42,8 +43,9 @@ private:
     void inputfn_Change(const QString &text);
     void Execute_Click();
     qint16 channelCount() const;
-    void Form_OLEDragDrop(const QMimeData *data);
-    void inputfn_OLEDragDrop(const QMimeData *data);
+    void Form_OLEDragDrop(QDropEvent *event);
+    void inputfn_OLEDragDrop(QDropEvent *event);
+    void convertDroppedFiles(const QStringList &files);
 
     Platform &platform;
 

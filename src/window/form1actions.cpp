@@ -19,6 +19,10 @@ const QString BrowseFilter = QStringLiteral(
     "音声圧縮形式(wav,m4a,3gp,wma,aif,aiff,m4r)|*.wav;*.m4a;*.3gp;*.wma;*.aif;*.aiff;*.m4r|"
     "すべてのファイル|*.*");
 
+const QString NoOutputName =
+    QStringLiteral("出力ファイル名がないため変換できません。"
+                   "変換するファイルの名前を4文字以上で指定してください。");
+
 } // namespace
 
 void Form1::connectHandlers()
@@ -38,15 +42,15 @@ void Form1::Command1_Click()
 {
     // A cancelled dialog leaves the box as it is: the user may have typed a path there.
     if (const std::optional<QString> chosen =
-            platform.chooseFileToOpen(BrowseTitle, toQtFileDialogFilter(BrowseFilter)))
+            platform.chooseFileToOpen(this, BrowseTitle, toQtFileDialogFilter(BrowseFilter)))
         inputfn->setText(*chosen);
 }
 
 void Form1::inputfn_Change(const QString &text)
 {
-    // Shorter names keep the last output name; this never ends the program.
-    if (const std::optional<QString> output = deriveOutputName(text))
-        outputfn->setText(*output);
+    // A name too short to derive from empties the box rather than keep a stale name that
+    // Start would write over; this never ends the program.
+    outputfn->setText(deriveOutputName(text).value_or(QString()));
 }
 
 void Form1::Execute_Click()
@@ -55,9 +59,13 @@ void Form1::Execute_Click()
     const qint16 channels = channelCount();
     const QString bitrate = bpscmb->currentText();
     const QString output = outputfn->text();
+    if (output.isEmpty()) {
+        platform.messageBox(this, NoOutputName, MessageStyle::OkError);
+        return;
+    }
     const JobResult result = Execute_givenfilename(platform, input, output, channels, bitrate);
-    if (result.status == JobResult::LaunchFailed)
-        reportLaunchFailure(platform, result);
+    if (result.status == JobResult::Status::LaunchFailed)
+        reportLaunchFailure(platform, this, result);
 }
 
 // Mono is entry 0 and stereo entry 1; nothing selected gives 0.
@@ -66,12 +74,7 @@ qint16 Form1::channelCount() const
     return static_cast<qint16>(monostecmb->currentIndex() + 1);
 }
 
-JobResult Form1::Execute_choosefilename(const QString &input)
+JobResult Form1::Execute_choosefilename(const QString &input, BatchOutputs &batch)
 {
-    const qint16 channels = channelCount();
-    const QString bitrate = bpscmb->currentText();
-    const std::optional<QString> output = makeoutputfn(platform, input);
-    if (!output)
-        return {JobResult::ProgramEnded, {}};
-    return Execute_givenfilename(platform, input, *output, channels, bitrate);
+    return convertBesideInput(platform, this, input, batch, channelCount(), bpscmb->currentText());
 }

@@ -1,9 +1,11 @@
 #include "droppedfiles.h"
 #include "form1.h"
+#include "jobs/batchoutputs.h"
 #include "platform/platform.h"
 
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -38,51 +40,63 @@ void Form1::dragMoveEvent(QDragMoveEvent *event)
 
 void Form1::dropEvent(QDropEvent *event)
 {
-    takeAsCopy(event);
-    Form_OLEDragDrop(event->mimeData());
+    Form_OLEDragDrop(event);
 }
 
+// Drops on the input box go to the same batch and never insert text.
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != inputfn || !isDragOrDrop(event))
         return QWidget::eventFilter(watched, event);
     auto *drag = static_cast<QDropEvent *>(event);
-    takeAsCopy(drag);
     if (event->type() == QEvent::Drop)
-        inputfn_OLEDragDrop(drag->mimeData());
+        inputfn_OLEDragDrop(drag);
+    else
+        takeAsCopy(drag);
     return true;
 }
 
-void Form1::inputfn_OLEDragDrop(const QMimeData *data)
+void Form1::inputfn_OLEDragDrop(QDropEvent *event)
 {
-    Form_OLEDragDrop(data);
+    Form_OLEDragDrop(event);
 }
 
-void Form1::Form_OLEDragDrop(const QMimeData *data)
+// The drag source stays inside its drag until the drop returns, so the drop only copies
+// the file list out; the batch, with its modal boxes, runs from the event loop afterwards.
+void Form1::Form_OLEDragDrop(QDropEvent *event)
 {
-    const std::optional<QStringList> files = droppedFiles(data);
-    if (!files)
-        return;
-    if (files->size() > MostFilesPerDrop) {
-        platform.messageBox(QStringLiteral("32個以上のファイルは同時に処理できません"),
+    takeAsCopy(event);
+    if (const std::optional<QStringList> files = droppedFiles(event->mimeData()))
+        QTimer::singleShot(0, this, [this, files = *files] { convertDroppedFiles(files); });
+}
+
+void Form1::convertDroppedFiles(const QStringList &files)
+{
+    if (files.size() > MostFilesPerDrop) {
+        platform.messageBox(this, QStringLiteral("32個以上のファイルは同時に処理できません"),
                             MessageStyle::OkError);
         return;
     }
 
     QString listing;
-    for (const QString &file : *files)
+    for (const QString &file : files)
         listing += file + QStringLiteral("\r\n");
-    const int answer =
-        platform.messageBox(listing + QStringLiteral("以上のファイルを変換開始しますか？"),
+    const MessageAnswer answer =
+        platform.messageBox(this, listing + QStringLiteral("以上のファイルを変換開始しますか？"),
                             MessageStyle::OkCancelQuestion);
     if (answer != MessageAnswer::Ok)
         return;
 
-    for (const QString &file : *files) {
-        const JobResult result = Execute_choosefilename(file);
-        if (result.status == JobResult::LaunchFailed)
-            reportLaunchFailure(platform, result);
-        if (result.status != JobResult::Started)
+    BatchOutputs batch;
+    for (const QString &file : files) {
+        const JobResult result = Execute_choosefilename(file, batch);
+        if (result.status == JobResult::Status::ProgramEnded)
             return;
+        if (result.status == JobResult::Status::LaunchFailed) {
+            reportLaunchFailure(platform, this, result);
+            return;
+        }
     }
+    if (batch.hasClashes())
+        platform.messageBox(this, batch.clashReport(), MessageStyle::OkError);
 }

@@ -1,7 +1,11 @@
 # shellcheck shell=bash
 # Sourced by the Xvfb tests. Gives each test a throwaway directory holding a copy of the
 # program beside a recording encoder, a private X server, bounded waits, and a trap that
-# ends everything the test started.
+# ends everything the test started. Without Xvfb or xdotool the test is skipped (77).
+
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
 
 work=$(realpath "$(mktemp -d)")
 # A space in the program's own directory: the encoder path must survive it too.
@@ -17,8 +21,10 @@ stop() {
 }
 
 cleanup() {
-    # Newest first, so the X server outlives its clients.
+    # The companion that shows conversion windows is detached: end it by its path. Then
+    # newest first, so the X server outlives its clients.
     local i
+    pkill -f "^$program_dir/orvalen-conversion" 2>/dev/null || true
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do stop "${started[i]}"; done
     rm -rf "$work"
 }
@@ -45,10 +51,11 @@ wait_for() {
 
 # The program runs its encoder from cores/ beside itself. This one only records its
 # arguments, NUL-separated, one file per run; the mv makes each file appear whole.
+# The companion that runs the encoders lies beside the program, in the build tree as here.
 make_program_dir() {
     [[ -x ${1:-} ]] || fail "usage: $0 <built orvalen> ...; got '${1:-}'"
-    mkdir -p "$program_dir/cores" "$calls" "$work/bin"
-    cp "$1" "$program_dir/orvalen"
+    mkdir -p "$program_dir/cores" "$calls"
+    cp "$1" "$(dirname "$1")/orvalen-conversion" "$program_dir/"
     cat >"$program_dir/cores/ffmpeg" <<EOF
 #!/bin/sh
 printf '%s\0' "\$@" >"$calls/.\$\$" && exec /bin/mv "$calls/.\$\$" "$calls/\$\$"
@@ -70,10 +77,9 @@ start_xvfb() {
     export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
 }
 
-# Starts the copied program with no arguments. Its PATH is only $work/bin, so the
-# machine's own x-terminal-emulator is never used; a test may put a fake one there.
+# Starts the copied program with the given arguments, none for the window.
 start_orvalen() {
-    (cd "$work" && exec env PATH="$work/bin" "$program_dir/orvalen") >"$work/orvalen.log" 2>&1 &
+    (cd "$work" && exec "$program_dir/orvalen" "$@") >"$work/orvalen.log" 2>&1 &
     started+=($!)
 }
 

@@ -1,0 +1,72 @@
+#include "conversionhost.h"
+
+#include "conversion.h"
+#include "conversionwindow.h"
+#include "platform/linux/requestsocket.h"
+#include "platform/standarderror.h"
+
+namespace {
+
+void reportUnlessSucceeded(const Conversion &conversion, const ConversionOutcome &outcome)
+{
+    if (outcome.kind == ConversionOutcome::Kind::Succeeded)
+        return;
+    const EncoderCall &call = conversion.request().call;
+    writeLineToStandardError(
+        QStringLiteral("orvalen: %1 → %2: %3")
+            .arg(call.input(), call.output(), outcome.text().replace(u'\n', QStringLiteral(": "))));
+}
+
+} // namespace
+
+ConversionHost::ConversionHost(Presentation presentation, QObject *parent)
+    : QObject(parent), presentation(presentation)
+{
+}
+
+void ConversionHost::serve(int descriptor, bool acknowledge)
+{
+    auto *connection = new RequestConnection(descriptor, this);
+    ++streams;
+    connect(connection, &RequestConnection::received, this,
+            [this, connection, acknowledge](const ConversionRequest &request) {
+                start(request);
+                if (acknowledge)
+                    connection->acknowledge();
+            });
+    connect(connection, &RequestConnection::closed, this, [this, connection] {
+        connection->deleteLater();
+        --streams;
+        leaveIfIdle();
+    });
+}
+
+void ConversionHost::leaveIfIdle()
+{
+    if (streams == 0 && conversions == 0)
+        emit idle();
+}
+
+void ConversionHost::start(const ConversionRequest &request)
+{
+    auto *conversion = new Conversion(request);
+    QObject *presenter = conversion;
+    if (presentation == Presentation::Windows) {
+        auto *window = new ConversionWindow(conversion);
+        window->show();
+        presenter = window;
+    } else {
+        conversion->setParent(this);
+        connect(conversion, &Conversion::finished, this,
+                [conversion](const ConversionOutcome &outcome) {
+                    reportUnlessSucceeded(*conversion, outcome);
+                    conversion->deleteLater();
+                });
+    }
+    ++conversions;
+    connect(presenter, &QObject::destroyed, this, [this] {
+        --conversions;
+        leaveIfIdle();
+    });
+    conversion->start();
+}

@@ -1,0 +1,109 @@
+#include "conversionwindow.h"
+
+#include "conversion.h"
+#include "platform/applicationsetup.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int WindowWidth = 480;
+constexpr int LinesShown = 6;
+
+// A path on one line, cut in the middle when it is too long; the whole path in its tip.
+QLabel *pathLabel(const QString &caption, const QString &path, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    const QString text = caption + path;
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, WindowWidth - 24));
+    label->setToolTip(path);
+    return label;
+}
+
+} // namespace
+
+ConversionWindow::ConversionWindow(Conversion *conversion, QWidget *parent)
+    : QWidget(parent), conversion(conversion), progress(new QProgressBar(this)),
+      lines(new QPlainTextEdit(this)), status(new QLabel(this)),
+      button(new QPushButton(QStringLiteral("中止"), this))
+{
+    conversion->setParent(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    const ConversionRequest &request = conversion->request();
+    const QDir workingDirectory(request.workingDirectory);
+    const QString input = QDir::cleanPath(workingDirectory.filePath(request.call.input()));
+    const QString output = QDir::cleanPath(workingDirectory.filePath(request.call.output()));
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(input).fileName(), applicationTitle()));
+    setFixedWidth(WindowWidth);
+
+    progress->setRange(0, 0);
+    lines->setReadOnly(true);
+    lines->setLineWrapMode(QPlainTextEdit::NoWrap);
+    lines->setMaximumBlockCount(LinesShown);
+    lines->setFixedHeight(lines->fontMetrics().lineSpacing() * LinesShown + 12);
+    status->setWordWrap(true);
+    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(pathLabel(QStringLiteral("入力: "), input, this));
+    layout->addWidget(pathLabel(QStringLiteral("出力: "), output, this));
+    layout->addWidget(progress);
+    layout->addWidget(lines);
+    layout->addWidget(status);
+    layout->addWidget(button, 0, Qt::AlignRight);
+
+    connect(button, &QPushButton::clicked, this, &ConversionWindow::stopOrClose);
+    connect(conversion, &Conversion::outputChanged, this, &ConversionWindow::showOutput);
+    connect(conversion, &Conversion::finished, this, &ConversionWindow::showEnd);
+}
+
+// Closing a running conversion's window stops it first: the window goes once the encoder
+// has finished its file.
+void ConversionWindow::closeEvent(QCloseEvent *event)
+{
+    if (!conversion->isRunning())
+        return event->accept();
+    event->ignore();
+    closeWhenEnded = true;
+    button->setEnabled(false);
+    conversion->stop();
+}
+
+void ConversionWindow::stopOrClose()
+{
+    if (!conversion->isRunning())
+        return void(close());
+    button->setEnabled(false);
+    conversion->stop();
+}
+
+void ConversionWindow::showOutput()
+{
+    const EncoderOutput &output = conversion->output();
+    if (const std::optional<int> percent = output.percentDone()) {
+        progress->setRange(0, 100);
+        progress->setValue(*percent);
+    }
+    lines->setPlainText(output.latestLines().join(u'\n'));
+}
+
+void ConversionWindow::showEnd(const ConversionOutcome &outcome)
+{
+    if (outcome.kind == ConversionOutcome::Kind::Succeeded || closeWhenEnded) {
+        close();
+        return;
+    }
+    progress->setRange(0, 100);
+    status->setText(outcome.text());
+    status->show();
+    button->setText(QStringLiteral("閉じる"));
+    button->setEnabled(true);
+}

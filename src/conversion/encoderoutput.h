@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the encoder has written so far, read as lines. It reports the input's duration
+// once ("Duration: 00:03:25.12") and then, over and over on one line, the position it has
+// reached ("size= 1024kB time=00:01:05.30 ..."); each new report replaces the one before.
+class EncoderOutput
+{
+public:
+    void append(QByteArrayView bytes);
+
+    // The latest lines, oldest first, the current progress report last.
+    QStringList latestLines() const { return lines; }
+
+    // How much of the input is done, from 0 to 100; nothing while the duration is unknown.
+    std::optional<int> percentDone() const;
+
+    // The last line that is not a progress report: on failure, the encoder's reason.
+    QString lastMessage() const { return message; }
+
+private:
+    void takeLine(const QString &line);
+
+    QByteArray partialLine;
+    QStringList lines;
+    bool lastLineIsProgress = false;
+    std::optional<double> duration;
+    double position = 0;
+    QString message;
+};

@@ -1,0 +1,110 @@
+#include "displaytrial.h"
+
+#include <QDir>
+#include <QLibraryInfo>
+#include <QStringList>
+
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <thread>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+constexpr std::chrono::milliseconds TrialTime{2'000};
+
+// The trial connection stays open until the program ends: an X server whose last client
+// leaves resets itself, which would fail the clients that come next. xcb_connect has no
+// time limit of its own, so it runs aside; a trial that hangs is left behind.
+bool xServerAnswers()
+{
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> answered = answer->get_future();
+    std::thread([answer] {
+        xcb_connection_t *const connection = xcb_connect(nullptr, nullptr);
+        answer->set_value(xcb_connection_has_error(connection) == 0);
+    }).detach();
+    return answered.wait_for(TrialTime) == std::future_status::ready && answered.get();
+}
+
+QByteArray waylandSocketPath()
+{
+    const QByteArray display = qgetenv("WAYLAND_DISPLAY");
+    if (display.startsWith('/'))
+        return display;
+    return qgetenv("XDG_RUNTIME_DIR") + '/' + (display.isEmpty() ? "wayland-0" : display);
+}
+
+// Connects to the compositor and asks for a sync (object 1, request 0, new callback 2);
+// a compositor answers at once.
+bool waylandCompositorAnswers()
+{
+    const QByteArray path = waylandSocketPath();
+    sockaddr_un name = {};
+    name.sun_family = AF_UNIX;
+    if (path.size() >= qsizetype(sizeof name.sun_path))
+        return false;
+    std::memcpy(name.sun_path, path.constData(), path.size());
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    bool answers = false;
+    if (socket >= 0 && ::connect(socket, reinterpret_cast<sockaddr *>(&name), sizeof name) == 0) {
+        const quint32 sync[] = {1, 12u << 16, 2};
+        pollfd watched = {socket, POLLIN, 0};
+        char reply[8];
+        answers = ::send(socket, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync &&
+                  ::poll(&watched, 1, int(TrialTime.count())) == 1 &&
+                  ::recv(socket, reply, sizeof reply, 0) > 0;
+    }
+    if (socket >= 0)
+        ::close(socket);
+    return answers;
+}
+
+bool waylandPluginInstalled()
+{
+    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                         QStringLiteral("/platforms"));
+    return !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
+}
+
+// The platforms to try, in order: those QT_QPA_PLATFORM names, or else the sessions that
+// the environment announces.
+QStringList candidatePlatforms()
+{
+    if (const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM"); !chosen.isEmpty())
+        return chosen.split(u';', Qt::SkipEmptyParts);
+    QStringList candidates;
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        candidates.append(QStringLiteral("wayland"));
+    if (qEnvironmentVariableIsSet("DISPLAY"))
+        candidates.append(QStringLiteral("xcb"));
+    return candidates;
+}
+
+bool displayAnswers(const QString &platform)
+{
+    const QString name = platform.section(u':', 0, 0);
+    if (name == QLatin1String("xcb"))
+        return qEnvironmentVariableIsSet("DISPLAY") && xServerAnswers();
+    if (name.startsWith(QLatin1String("wayland")))
+        return waylandPluginInstalled() && waylandCompositorAnswers();
+    // Platforms without a display server to ask (offscreen, vnc, eglfs) are trusted.
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> findDisplayPlatform()
+{
+    for (const QString &platform : candidatePlatforms()) {
+        if (displayAnswers(platform))
+            return platform;
+    }
+    return std::nullopt;
+}

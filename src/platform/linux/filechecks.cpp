@@ -1,0 +1,37 @@
+#include "filechecks.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString whyNotExecutable(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::stat(path.constData(), &status) < 0)
+        return systemReason(errno);
+    if (S_ISDIR(status.st_mode))
+        return systemReason(EISDIR);
+    if (::access(path.constData(), X_OK) < 0)
+        return systemReason(errno);
+    return {};
+}
+
+bool areOneExistingFile(const QByteArray &workingDirectory, const QByteArray &first,
+                        const QByteArray &second)
+{
+    const auto resolved = [&workingDirectory](const QByteArray &name) {
+        return name.startsWith('/') ? name : workingDirectory + '/' + name;
+    };
+    struct stat a = {};
+    struct stat b = {};
+    return ::stat(resolved(first).constData(), &a) == 0 &&
+           ::stat(resolved(second).constData(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}

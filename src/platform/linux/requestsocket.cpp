@@ -1,0 +1,122 @@
+#include "requestsocket.h"
+
+#include "runtimedirectory.h"
+
+#include <QCryptographicHash>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+QByteArray sessionAddress(const QString &displayPlatform)
+{
+    const QByteArray directory = privateRuntimeDirectory();
+    if (directory.isEmpty())
+        return {};
+    const QByteArray display =
+        displayPlatform.toUtf8() + '|' + qgetenv("DISPLAY") + '|' + qgetenv("WAYLAND_DISPLAY");
+    return directory + "/session-" +
+           QCryptographicHash::hash(display, QCryptographicHash::Sha256).toHex().first(16);
+}
+
+RequestListener::RequestListener(QObject *parent) : QObject(parent) {}
+
+RequestListener::~RequestListener()
+{
+    close();
+}
+
+bool RequestListener::listen(const QByteArray &address)
+{
+    const QByteArray lockPath = address + ".lock";
+    lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) < 0)
+        return false;
+
+    socketPath = address + ".socket";
+    sockaddr_un name = {};
+    name.sun_family = AF_UNIX;
+    if (socketPath.size() >= qsizetype(sizeof name.sun_path))
+        return false;
+    std::memcpy(name.sun_path, socketPath.constData(), socketPath.size());
+    ::unlink(socketPath.constData());
+    listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listening < 0 || ::bind(listening, reinterpret_cast<sockaddr *>(&name), sizeof name) < 0 ||
+        ::listen(listening, SOMAXCONN) < 0)
+        return false;
+    notifier = new QSocketNotifier(listening, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &RequestListener::acceptWaiting);
+    return true;
+}
+
+void RequestListener::close()
+{
+    if (listening >= 0) {
+        delete notifier;
+        notifier = nullptr;
+        ::unlink(socketPath.constData());
+        ::close(listening);
+        listening = -1;
+    }
+    if (lock >= 0) {
+        ::close(lock);
+        lock = -1;
+    }
+}
+
+void RequestListener::acceptWaiting()
+{
+    for (;;) {
+        const int client = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0)
+            return;
+        emit accepted(client);
+    }
+}
+
+RequestConnection::RequestConnection(int descriptor, QObject *parent)
+    : QObject(parent), descriptor(descriptor),
+      notifier(new QSocketNotifier(descriptor, QSocketNotifier::Read, this))
+{
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+    connect(notifier, &QSocketNotifier::activated, this, &RequestConnection::readAvailable);
+}
+
+RequestConnection::~RequestConnection()
+{
+    ::close(descriptor);
+}
+
+void RequestConnection::acknowledge()
+{
+    const char taken = 1;
+    [[maybe_unused]] const auto sent = ::send(descriptor, &taken, 1, MSG_NOSIGNAL);
+}
+
+void RequestConnection::readAvailable()
+{
+    char buffer[16384];
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        if (count > 0) {
+            stream.append(buffer, count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        const int error = errno;
+        while (const std::optional<ConversionRequest> request = takeFrame(stream))
+            emit received(*request);
+        if (count == 0 || error != EAGAIN) {
+            notifier->setEnabled(false);
+            emit closed();
+        }
+        return;
+    }
+}

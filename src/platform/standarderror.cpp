@@ -1,0 +1,12 @@
+#include "standarderror.h"
+
+#include "filenamebytes.h"
+
+#include <cstdio>
+
+void writeLineToStandardError(const QString &text)
+{
+    const QByteArray line = fileNameToBytes(text) + '\n';
+    std::fwrite(line.constData(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}

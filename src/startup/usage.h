@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <optional>
+
+// What "--help", "-h" or "--version", given as the only argument, prints on standard output.
+// Nothing for any other argument: it is a file name. A file named like an option is reached
+// as "./--help".
+std::optional<QByteArrayView> optionReply(QByteArrayView argument);
