@@ -27,6 +27,11 @@ deb=$(tail -n 1 "$work/package.log")
 
 echo "Checking $deb"
 lintian --fail-on error,warning "$deb" || fail "lintian found problems"
+# cmake --install lists the links it made too, so that they go with everything else.
+manifest=$(cat "$(dirname "$deb")"/orvalen/obj-*/install_manifest.txt)
+for link in /usr/bin/orvalen /usr/libexec/orvalen/cores/ffmpeg; do
+    grep -qxF "$link" <<<"$manifest" || fail "install_manifest.txt lacks $link"
+done
 dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/org.orvalen.Orvalen.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.orvalen.Orvalen.metainfo.xml"
