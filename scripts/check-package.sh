@@ -26,7 +26,8 @@ bash scripts/package.sh | tee "$work/package.log"
 deb=$(tail -n 1 "$work/package.log")
 
 echo "Checking $deb"
-lintian --fail-on error,warning "$deb" || fail "lintian found problems"
+# Lintian leaves a temporary file behind; keep it in the work directory.
+TMPDIR=$work lintian --fail-on error,warning "$deb" || fail "lintian found problems"
 # cmake --install lists the links it made too, so that they go with everything else.
 manifest=$(cat "$(dirname "$deb")"/orvalen/obj-*/install_manifest.txt)
 for link in /usr/bin/orvalen /usr/libexec/orvalen/cores/ffmpeg; do
