@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its tests need and
 # the machine does not have yet. Safe to run again: it does nothing when all is there.
+# Usage: scripts/install-dependencies.sh [packaging]
+# With "packaging", also the tools that build and check the Debian package.
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,15 @@ packages=(
     ffmpeg                          # the encoder, and ffprobe to check what it wrote
     xvfb xauth xdotool x11-utils    # a real X server for the window tests
 )
+if [[ ${1-} == packaging ]]; then
+    packages+=(
+        dpkg-dev debhelper          # dpkg-buildpackage and dh
+        lintian                     # Debian's checks on the built package
+        desktop-file-utils          # desktop-file-validate
+        appstream                   # appstreamcli validate
+        man-db                      # man -l, and lintian's manual page check
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
