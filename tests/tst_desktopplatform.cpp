@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QLabel>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -179,9 +179,10 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
         fileName->setText(QString("caf") + QChar::ReplacementCharacter + ".wav");
         QTest::keyClick(fileName, Qt::Key_Return);
         QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(box);
-            refusal = box->text();
+            for (const QLabel *label : box->findChildren<QLabel *>())
+                refusal += label->text();
             box->accept();
         });
     });

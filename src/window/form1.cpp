@@ -20,17 +20,29 @@ constexpr QRect fromTwips(int left, int top, int width, int height)
 
 constexpr QSize ClientSize{7845 / 15, 3690 / 15};
 
-QFont controlFont()
+// The labels' boxes are one line high and as wide as the layout gives them; smaller than
+// this, a font is hard to read.
+constexpr qreal LargestPointSize = 9;
+constexpr qreal SmallestPointSize = 6;
+
+QFont controlFont(qreal pointSize)
 {
     // MS UI Gothic where it exists; IPAPGothic is narrow enough to keep both notes on one
-    // line, where Noto Sans CJK JP and IPAGothic wrap or cut them. Full hinting snaps glyphs
-    // to whole pixels, which keeps "kbps" inside its 25 px box.
+    // line at 9 points. Full hinting snaps glyphs to whole pixels, which keeps "kbps" inside
+    // its 25 px box.
     QFont font;
     font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")});
-    font.setPointSize(9);
+    font.setPointSizeF(pointSize);
     font.setWeight(QFont::Normal);
     font.setHintingPreference(QFont::PreferFullHinting);
     return font;
+}
+
+bool fitsItsBox(const QLabel *label, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    const QRect ink = metrics.tightBoundingRect(label->text());
+    return ink.left() >= 0 && ink.right() < label->width() && metrics.height() <= label->height();
 }
 
 template <typename Control> Control *named(Control *control, const char *name)
@@ -63,11 +75,11 @@ Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform(pl
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientSize);
-    setFont(controlFont());
     setAcceptDrops(true);
 
     createControls();
     placeControls();
+    chooseFont();
     arrangeTabOrder();
     connectHandlers();
     inputfn->setFocus();
@@ -126,6 +138,21 @@ void Form1::placeControls()
     Execute->setGeometry(fromTwips(5640, 2880, 2055, 495));
     Label3->setGeometry(fromTwips(0, 3240, 4815, 255));
     Label6->setGeometry(fromTwips(0, 3480, 6495, 255));
+}
+
+// The largest size up to 9 points at which every label fits its box, in whichever Japanese
+// font the system has: with some fonts the layout's boxes are too narrow at 9 points.
+void Form1::chooseFont()
+{
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    qreal size = LargestPointSize;
+    const auto allFit = [&labels](const QFont &font) {
+        return std::all_of(labels.begin(), labels.end(),
+                           [&font](const QLabel *label) { return fitsItsBox(label, font); });
+    };
+    while (size > SmallestPointSize && !allFit(controlFont(size)))
+        size -= 0.5;
+    setFont(controlFont(size));
 }
 
 void Form1::arrangeTabOrder()

@@ -35,6 +35,7 @@ protected:
 private:
     void createControls();
     void placeControls();
+    void chooseFont();
     void arrangeTabOrder();
     void connectHandlers();
 

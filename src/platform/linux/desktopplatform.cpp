@@ -5,12 +5,12 @@
 #include "filechecks.h"
 #include "platform/applicationsetup.h"
 #include "platform/filenamebytes.h"
+#include "platform/messagedialog.h"
 #include "platform/standarderror.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include <cstdlib>
 
@@ -26,24 +26,17 @@ QString launchFailure(const QString &program, const QString &reason)
     return QStringLiteral("エンコーダーを起動できません: %1\n%2").arg(program, reason);
 }
 
-QMessageBox::Icon iconOf(MessageStyle style)
+MessageDialog::Icon iconOf(MessageStyle style)
 {
     switch (style) {
     case MessageStyle::OkError:
-        return QMessageBox::Critical;
+        return MessageDialog::Icon::Error;
     case MessageStyle::OkCancelQuestion:
-        return QMessageBox::Question;
+        return MessageDialog::Icon::Question;
     case MessageStyle::Ok:
         break;
     }
-    return QMessageBox::NoIcon;
-}
-
-QMessageBox::StandardButtons buttonsOf(MessageStyle style)
-{
-    if (style == MessageStyle::OkCancelQuestion)
-        return QMessageBox::Ok | QMessageBox::Cancel;
-    return QMessageBox::Ok;
+    return MessageDialog::Icon::None;
 }
 
 // Where relative names are found; empty when the working directory is gone.
@@ -95,9 +88,8 @@ MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, 
     if (!canShowWindows())
         return style == MessageStyle::OkCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
     application();
-    QMessageBox box(iconOf(style), applicationTitle(), text, buttonsOf(style), parent);
-    box.setWindowModality(Qt::ApplicationModal);
-    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    MessageDialog box(parent, text, iconOf(style), style == MessageStyle::OkCancelQuestion);
+    return box.exec() == QDialog::Accepted ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
 void DesktopPlatform::writeError(const QString &text)
