@@ -14,6 +14,8 @@ packages=(
     fonts-ipafont-gothic            # IPAPGothic, the window's Japanese font
     ffmpeg                          # the encoder, and ffprobe to check what it wrote
     xvfb xauth xdotool x11-utils    # a real X server for the window tests
+    python3-gi gir1.2-gtk-3.0       # a GTK 3 program to drag files from
+    fonts-noto-cjk                  # a second Japanese font for the window's layout test
 )
 if [[ ${1-} == packaging ]]; then
     packages+=(

@@ -1,5 +1,6 @@
 #include "platform/desktopplatform.h"
 #include "platform/filenamebytes.h"
+#include "platform/messagedialog.h"
 #include "platform/programlocation.h"
 
 #include <QAbstractItemView>
@@ -7,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +48,8 @@ private slots:
     void programDirectoryWithoutProc_data();
     void programDirectoryWithoutProc();
     void fileDialogFiltersAndAnswers();
+    void messageBoxFitsTheScreen_data();
+    void messageBoxFitsTheScreen();
 };
 
 void TestDesktopPlatform::namesKeepTheirBytes_data()
@@ -188,6 +193,67 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
     });
     QCOMPARE(platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
     QVERIFY2(refusal.contains("UTF-8"), qPrintable(refusal));
+}
+
+void TestDesktopPlatform::messageBoxFitsTheScreen_data()
+{
+    QTest::addColumn<QString>("text");
+
+    const QString question = "以上のファイルを変換開始しますか？";
+    QString longListing;
+    QString shortListing;
+    for (int i = 1; i <= 31; ++i) {
+        longListing += QString("/home/user/録音/a long name of a recording made on day %1 ")
+                           .arg(i)
+                           .repeated(3) +
+                       ".mp4\r\n";
+        shortListing += QString("/v/%1.mp4\r\n").arg(i);
+    }
+    QTest::newRow("31 long names") << longListing + question;
+    QTest::newRow("31 short names") << shortListing + question;
+    QTest::newRow("one line longer than the screen") << QString("/a/very/long/path ").repeated(80);
+    // Lines about as wide as the screen, where a box could take them to fit and wrap them.
+    const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+    for (int percent = 76; percent <= 100; percent += 4) {
+        QString line = "/v";
+        while (QFontMetrics(QApplication::font()).horizontalAdvance(line) <
+               screenWidth * percent / 100)
+            line += " word";
+        QTest::addRow("20 lines %d%% of the screen wide", percent)
+            << QString(line + "\n").repeated(20) + question;
+    }
+    QTest::newRow("short") << "/v/a.mp4\r\n" + question;
+}
+
+void TestDesktopPlatform::messageBoxFitsTheScreen()
+{
+    QFETCH(QString, text);
+
+    QWidget window;
+    window.show();
+    MessageDialog box(&window, text, MessageDialog::Icon::Question, true);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(window.screen()->availableGeometry().contains(box.frameGeometry()));
+
+    // The last line, OK and Cancel are all shown whole inside the box.
+    const QString lastLine = text.section('\n', -1);
+    QList<QWidget *> shown;
+    for (QLabel *label : box.findChildren<QLabel *>()) {
+        if (label->text().endsWith(lastLine))
+            shown.append(label);
+    }
+    for (QPushButton *button : box.findChildren<QPushButton *>())
+        shown.append(button);
+    QCOMPARE(shown.size(), 3);
+    for (QWidget *widget : shown) {
+        QVERIFY(widget->isVisible());
+        QVERIFY(box.rect().contains(QRect(widget->mapTo(&box, QPoint()), widget->size())));
+        const int needed = widget->hasHeightForWidth() ? widget->heightForWidth(widget->width())
+                                                       : widget->sizeHint().height();
+        QVERIFY2(widget->height() >= needed,
+                 qPrintable(QString("%1 px high, needs %2").arg(widget->height()).arg(needed)));
+    }
 }
 
 QTEST_MAIN(TestDesktopPlatform)

@@ -14,10 +14,10 @@
 
 namespace {
 
-// Room the window frame and the dialog's own margins, icon and buttons take on screen.
+// Room that the window frame, the dialog's margins, the icon and the buttons take.
 constexpr int FrameRoom = 48;
 constexpr int ChromeHeight = 96;
-constexpr int IconRoom = 64;
+constexpr int IconRoom = 100;
 
 QLabel *iconLabel(MessageDialog::Icon icon, QWidget *dialog)
 {
@@ -31,11 +31,11 @@ QLabel *iconLabel(MessageDialog::Icon icon, QWidget *dialog)
     return label;
 }
 
-QLabel *textLabel(const QString &text, QWidget *dialog)
+QLabel *textLabel(const QString &text, bool wrapped, QWidget *dialog)
 {
     auto *label = new QLabel(text, dialog);
     label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
+    label->setWordWrap(wrapped);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -47,7 +47,10 @@ QPlainTextEdit *scrollingLines(const QStringList &lines, QSize room, QWidget *di
     view->setReadOnly(true);
     view->setLineWrapMode(QPlainTextEdit::NoWrap);
     const QFontMetrics metrics = view->fontMetrics();
-    const QSize border(2 * view->frameWidth() + 24, 2 * view->frameWidth() + 8);
+    // Room for the frame, the document's margins and a scroll bar either way.
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    const int edge = 2 * view->frameWidth() + 2 * int(view->document()->documentMargin());
+    const QSize border(edge + scrollBar, edge + scrollBar);
     const QSize wanted = QSize(metrics.size(0, lines.join(u'\n')).width(),
                                metrics.lineSpacing() * int(lines.size())) +
                          border;
@@ -76,20 +79,25 @@ MessageDialog::MessageDialog(QWidget *parent, const QString &text, Icon icon, bo
     const bool fits = textSize.height() + ChromeHeight <= room.height() &&
                       textSize.width() + IconRoom <= room.width();
     if (fits || lines.size() < 2) {
-        layout->addWidget(textLabel(lines.join(u'\n'), this), 0, 1, 2, 1);
+        // A single line too long for the screen wraps, across the whole room; lines that
+        // fit stay whole.
+        QLabel *label = textLabel(lines.join(u'\n'), !fits, this);
+        if (!fits)
+            label->setMinimumWidth(room.width() - IconRoom);
+        layout->addWidget(label, 0, 1, 2, 1);
     } else {
         const int textWidth = room.width() - IconRoom;
         const int lastHeight =
-            metrics.boundingRect(0, 0, textWidth, room.height(), Qt::TextWordWrap, lines.constLast())
+            metrics
+                .boundingRect(0, 0, textWidth, room.height(), Qt::TextWordWrap, lines.constLast())
                 .height();
         const QSize listRoom(textWidth, room.height() - ChromeHeight - lastHeight);
         layout->addWidget(scrollingLines(lines.first(lines.size() - 1), listRoom, this), 0, 1);
-        layout->addWidget(textLabel(lines.constLast(), this), 1, 1);
+        layout->addWidget(textLabel(lines.constLast(), true, this), 1, 1);
     }
 
-    auto *buttons = new QDialogButtonBox(withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel
-                                                    : QDialogButtonBox::Ok,
-                                         this);
+    auto *buttons = new QDialogButtonBox(
+        withCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
