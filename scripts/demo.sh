@@ -14,7 +14,7 @@ mp3="$work/サンプル clip.mp3"
 build/cores/ffmpeg -loglevel error -f lavfi -i testsrc=duration=3:size=160x120:rate=25 \
     -f lavfi -i sine=frequency=440:duration=3 -shortest -c:v mpeg4 -c:a aac "$clip"
 
-# Without a display the encoder runs in the background and writes its messages here.
+# Without a display the conversion runs on in the background; a failure would be told here.
 env -u DISPLAY -u WAYLAND_DISPLAY build/orvalen "$clip"
 
 # The encoder runs on its own; wait until no process is writing the MP3 any more.
