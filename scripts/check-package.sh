@@ -51,6 +51,10 @@ for path in /usr/bin/orvalen /usr/libexec/orvalen/orvalen /usr/libexec/orvalen/o
     /usr/share/icons/hicolor/scalable/apps/orvalen.svg; do
     grep -qxF "$path" <<<"$listed" || fail "the package lacks $path"
 done
+if readelf -d /usr/libexec/orvalen/orvalen /usr/libexec/orvalen/orvalen-conversion |
+    grep -E 'RPATH|RUNPATH'; then
+    fail "an installed program has a run path"
+fi
 [[ $(readlink -f /usr/bin/orvalen) == /usr/libexec/orvalen/orvalen ]] ||
     fail "/usr/bin/orvalen does not lead to /usr/libexec/orvalen/orvalen"
 [[ $(readlink -f /usr/libexec/orvalen/cores/ffmpeg) == "$(readlink -f /usr/bin/ffmpeg)" ]] ||

@@ -1,5 +1,6 @@
 #include "fakeplatform.h"
 #include "jobs/encodercommand.h"
+#include "platform/filenamebytes.h"
 #include "window/form1.h"
 
 #include <QComboBox>
@@ -68,6 +69,7 @@ private slots:
     void failedStartStopsTheBatch();
     void boxesAreLeftAlone();
     void oneStemIsConvertedOnce();
+    void droppedNamesKeepTheirBytes();
 
 private:
     QWidget *target(const QString &name) const
@@ -252,6 +254,20 @@ void TestDropBatch::oneStemIsConvertedOnce()
     QVERIFY(platform->messages[1].text.endsWith("\n/v/song.wav → /v/song.mp3"));
     QCOMPARE(platform->messages[1].style, MessageStyle::OkError);
     QCOMPARE(platform->messages[1].parent, form);
+}
+
+void TestDropBatch::droppedNamesKeepTheirBytes()
+{
+    QMimeData data;
+    data.setData("text/uri-list", "file:///music/caf%E9.wav\r\n"
+                                  "file:///music/%EF%BB%BFsong.wav\r\n"
+                                  "file:///music/a%20b%25.mp4\r\n");
+    dragAndDrop(form, &data);
+    QStringList expected;
+    for (const QByteArray bytes :
+         {"/music/caf\xe9.wav", "/music/\xef\xbb\xbfsong.wav", "/music/a b%.mp4"})
+        expected.append(fileNameFromBytes(bytes));
+    QCOMPARE(platform->launchedInputs(), expected);
 }
 
 QTEST_MAIN(TestDropBatch)
