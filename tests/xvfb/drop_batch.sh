@@ -21,30 +21,13 @@ start_orvalen
 started+=($!)
 window=$(window_id Orvalen) || fail "the window did not appear"
 source_window=$(window_id dragsource) || fail "the drag source did not appear"
-# Side by side, apart; no window manager moves them afterwards.
-xdo windowmove --sync "$source_window" 20 20
-xdo windowmove --sync "$window" 300 200
-
-# Qt sends the next XdndPosition only after the answer to the last one: move in small
-# steps with pauses, both to start the drag and to let the target accept it.
-xdo mousemove --sync --window "$source_window" 100 50
-xdo mousedown 1
-for _ in 1 2 3 4 5; do xdo mousemove_relative 5 5; sleep 0.1; done
 if [[ ${3:-} == --on-input-box ]]; then
-    xdo mousemove --window "$window" 100 44
+    drag_and_drop "$source_window" "$window" 100 44
 else
     # A blank part of the window, below the lists and left of the start button.
-    xdo mousemove --window "$window" 100 170
+    drag_and_drop "$source_window" "$window" 100 170
 fi
-for _ in 1 2 3 4 5; do sleep 0.1; xdo mousemove_relative -- 2 -1; done
-sleep 0.2
-xdo mouseup 1
 
-# The confirmation box shares the window's title.
-find_box() {
-    box=$(xdotool search --onlyvisible --name '^Orvalen$' | grep -vx "$window" | sed -n 1p)
-    [[ -n $box ]]
-}
 wait_for "the confirmation box" find_box
 xdo windowfocus --sync "$box"
 xdo key Return # OK is the default button

@@ -24,21 +24,8 @@ start_orvalen
 started+=($!)
 window=$(window_id Orvalen) || fail "the window did not appear"
 source_window=$(window_id gtkdragsource) || fail "the drag source did not appear"
-xdo windowmove --sync "$source_window" 20 20
-xdo windowmove --sync "$window" 300 200
+drag_and_drop "$source_window" "$window" 100 170
 
-xdo mousemove --sync --window "$source_window" 100 50
-xdo mousedown 1
-for _ in 1 2 3 4 5; do xdo mousemove_relative 5 5; sleep 0.1; done
-xdo mousemove --window "$window" 100 170
-for _ in 1 2 3 4 5; do sleep 0.1; xdo mousemove_relative -- 2 -1; done
-sleep 0.2
-xdo mouseup 1
-
-find_box() {
-    box=$(xdotool search --onlyvisible --name '^Orvalen$' | grep -vx "$window" | sed -n 1p)
-    [[ -n $box ]]
-}
 wait_for "the confirmation box" find_box
 drag_ended() { grep -q '^drag-end' "$work/gtkdragsource.log"; }
 wait_for "the source's drag to end while the box is open" drag_ended

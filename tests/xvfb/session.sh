@@ -124,3 +124,26 @@ expect_encoder_call() {
     for run in "$calls"/*; do echo "recorded: $(show_args "$run")" >&2; done
     fail "no encoder run had the expected arguments"
 }
+
+# Drags from the source window onto a point of the window and drops there. The source sends
+# the next XdndPosition only after the answer to the last one: move in small steps with
+# pauses, both to start the drag and to let the target accept it.
+# The two windows are first put side by side, apart; no window manager moves them afterwards.
+# Usage: drag_and_drop <source window> <target window> <x> <y>
+drag_and_drop() {
+    xdo windowmove --sync "$1" 20 20
+    xdo windowmove --sync "$2" 300 200
+    xdo mousemove --sync --window "$1" 100 50
+    xdo mousedown 1
+    for _ in 1 2 3 4 5; do xdo mousemove_relative 5 5; sleep 0.1; done
+    xdo mousemove --window "$2" "$3" "$4"
+    for _ in 1 2 3 4 5; do sleep 0.1; xdo mousemove_relative -- 2 -1; done
+    sleep 0.2
+    xdo mouseup 1
+}
+
+# Sets box to a message box of the program: a window that shares the main window's title.
+find_box() {
+    box=$(xdotool search --onlyvisible --name '^Orvalen$' | grep -vx "$window" | sed -n 1p)
+    [[ -n $box ]]
+}

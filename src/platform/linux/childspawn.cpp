@@ -21,9 +21,9 @@ struct ChildSetup
     StandardStreams streams;
 
     ChildSetup(const QByteArray &program, const QByteArrayList &arguments,
-               const QByteArray &directory, StandardStreams streams)
+               const QByteArray &directory, StandardStreams given)
         : strings(QByteArrayList{program} + arguments),
-          workingDirectory(directory.isEmpty() ? nullptr : directory.constData()), streams(streams)
+          workingDirectory(directory.isEmpty() ? nullptr : directory.constData()), streams(given)
     {
         for (QByteArray &string : strings)
             argv.push_back(string.data());
