@@ -74,8 +74,7 @@ void Conversion::start()
             encoder->start(directory, fileNameToBytes(order.call.encoder), arguments)) {
         delete encoder;
         encoder = nullptr;
-        refuse(QStringLiteral("エンコーダーを起動できません: %1\n%2")
-                   .arg(order.call.encoder, systemReason(error)));
+        refuse(encoderStartFailure(order.call.encoder, systemReason(error)));
     }
 }
 

@@ -21,11 +21,6 @@ namespace {
 // The companion that runs and watches the encoders lives beside the program.
 constexpr char CompanionName[] = "/orvalen-conversion";
 
-QString launchFailure(const QString &program, const QString &reason)
-{
-    return QStringLiteral("エンコーダーを起動できません: %1\n%2").arg(program, reason);
-}
-
 MessageDialog::Icon iconOf(MessageStyle style)
 {
     switch (style) {
@@ -72,10 +67,10 @@ LaunchResult DesktopPlatform::launch(const EncoderCall &call)
 {
     // Told here, in our own words, before any companion is involved.
     if (const QString problem = whyNotExecutable(fileNameToBytes(call.encoder)); !problem.isEmpty())
-        return {launchFailure(call.encoder, problem)};
+        return {encoderStartFailure(call.encoder, problem)};
     const QString here = workingDirectory();
     if (here.isEmpty())
-        return {launchFailure(call.encoder, QStringLiteral("作業フォルダーがありません"))};
+        return {encoderStartFailure(call.encoder, QStringLiteral("作業フォルダーがありません"))};
     if (!companion)
         companion = std::make_unique<CompanionLink>(fileNameToBytes(directory + CompanionName),
                                                     displayPlatform());

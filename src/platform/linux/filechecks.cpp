@@ -11,6 +11,11 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString encoderStartFailure(const QString &encoder, const QString &reason)
+{
+    return QStringLiteral("エンコーダーを起動できません: %1\n%2").arg(encoder, reason);
+}
+
 QString whyNotExecutable(const QByteArray &path)
 {
     struct stat status = {};
