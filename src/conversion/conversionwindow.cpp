@@ -47,6 +47,8 @@ ConversionWindow::ConversionWindow(Conversion *conversion, QWidget *parent)
     lines->setReadOnly(true);
     lines->setLineWrapMode(QPlainTextEdit::NoWrap);
     lines->setMaximumBlockCount(LinesShown);
+    lines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lines->setFixedHeight(lines->fontMetrics().lineSpacing() * LinesShown + 12);
     status->setWordWrap(true);
     status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -102,6 +104,11 @@ void ConversionWindow::showEnd(const ConversionOutcome &outcome)
         return;
     }
     progress->setRange(0, 100);
+    // A refused conversion never ran: there is nothing to show but why.
+    if (outcome.kind == ConversionOutcome::Kind::Refused) {
+        progress->hide();
+        lines->hide();
+    }
     status->setText(outcome.text());
     status->show();
     button->setText(QStringLiteral("閉じる"));
