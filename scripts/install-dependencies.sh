@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its tests need and
 # the machine does not have yet. Safe to run again: it does nothing when all is there.
-# Usage: scripts/install-dependencies.sh [packaging]
-# With "packaging", also the tools that build and check the Debian package.
+# Usage: scripts/install-dependencies.sh [packaging|sanitizers]
+# With "packaging", also the tools that build and check the Debian package; with
+# "sanitizers", also clang and its runtimes for the fuzz target (scripts/sanitizers.sh).
 set -euo pipefail
 
 packages=(
@@ -25,6 +26,9 @@ if [[ ${1-} == packaging ]]; then
         appstream                   # appstreamcli validate
         man-db                      # man -l, and lintian's manual page check
     )
+fi
+if [[ ${1-} == sanitizers ]]; then
+    packages+=(clang libclang-rt-14-dev)    # clang++ and its libFuzzer and sanitizer runtimes
 fi
 
 missing=()
