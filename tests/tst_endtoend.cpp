@@ -16,9 +16,21 @@ namespace {
 // in files of the program directory; the last one, written through a rename, marks its end.
 // It fails on inputs named fail*, and takes a while on inputs named slow*.
 const char RecordingEncoder[] = R"sh(#!/bin/sh
+# First the shell's own commands only: starting a program briefly opens pipes and blocks
+# signals in the shell, which would be seen here. The script itself is left out.
+for f in /proc/$$/fd/*; do
+    if [ ! -e "$f" ] || [ "$f" -ef "$0" ]; then continue; fi
+    if [ "$f" -ef /dev/null ]; then kind=null; elif [ -p "$f" ]; then kind=pipe; else kind=other; fi
+    fds="$fds${f##*/} $kind
+"
+done
+while read -r name value; do
+    case $name in SigBlk: | SigIgn:) signals="$signals$name $value
+" ;; esac
+done < /proc/$$/status
 record="$(dirname "$0")/../record.$$"
-ls -l /proc/$$/fd | grep -v "$(readlink -f "$0")" | sed -n 's/.* \([0-9]*\) -> /\1 /p' > "$record.fds"
-grep -E '^Sig(Blk|Ign)' /proc/$$/status > "$record.signals"
+printf '%s' "$fds" > "$record.fds"
+printf '%s' "$signals" > "$record.signals"
 awk '{ print $6 }' /proc/$$/stat > "$record.session"
 case "$(basename "$3")" in
     fail*) echo "$3: Invalid data found when processing input" >&2; exit 1 ;;
@@ -277,13 +289,9 @@ void TestEndToEnd::encoderStartsClean()
     QCOMPARE(shell.exitCode(), 0);
     QTRY_COMPARE(directory.recordedArguments().size(), 1);
 
-    const QStringList fds = directory.recordedFact("fds").split('\n');
-    QCOMPARE(fds.size(), 3);
-    QVERIFY2(fds[0] == "0 /dev/null", qPrintable(fds.join(", ")));
-    QVERIFY2(fds[1].startsWith("1 pipe:") && fds[2].startsWith("2 pipe:"),
-             qPrintable(fds.join(", ")));
+    QCOMPARE(directory.recordedFact("fds"), "0 null\n1 pipe\n2 pipe");
     QCOMPARE(directory.recordedFact("signals"),
-             "SigBlk:\t0000000000000000\nSigIgn:\t0000000000000000");
+             "SigBlk: 0000000000000000\nSigIgn: 0000000000000000");
     QVERIFY(directory.recordedFact("session").toLongLong() != ::getsid(0));
 }
 
