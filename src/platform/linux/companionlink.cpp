@@ -4,16 +4,15 @@
 #include "filechecks.h"
 #include "platform/filenamebytes.h"
 #include "requestsocket.h"
+#include "unixsocket.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
 
 #include <cerrno>
-#include <cstring>
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -32,21 +31,6 @@ bool sendWhole(int socket, QByteArrayView bytes)
         bytes = bytes.sliced(sent);
     }
     return true;
-}
-
-int connectTo(const QByteArray &path)
-{
-    sockaddr_un name = {};
-    name.sun_family = AF_UNIX;
-    if (path.size() >= qsizetype(sizeof name.sun_path))
-        return -1;
-    std::memcpy(name.sun_path, path.constData(), path.size());
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket >= 0 && ::connect(socket, reinterpret_cast<sockaddr *>(&name), sizeof name) == 0)
-        return socket;
-    if (socket >= 0)
-        ::close(socket);
-    return -1;
 }
 
 // Waits for the one byte with which the companion says it has taken the request.
@@ -94,7 +78,7 @@ QString CompanionLink::handToSession(const QByteArray &frame)
     const QDeadlineTimer deadline(AnswerMilliseconds);
     QDeadlineTimer nextStart;
     while (!deadline.hasExpired()) {
-        if (const int socket = connectTo(address + ".socket"); socket >= 0) {
+        if (const int socket = connectUnixSocket(address + ".socket"); socket >= 0) {
             const bool taken = sendWhole(socket, frame) && acknowledged(socket, deadline);
             ::close(socket);
             if (taken)

@@ -1,17 +1,17 @@
 #include "displaytrial.h"
 
+#include "unixsocket.h"
+
 #include <QDir>
 #include <QLibraryInfo>
 #include <QStringList>
 
 #include <chrono>
-#include <cstring>
 #include <future>
 #include <thread>
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -45,24 +45,16 @@ QByteArray waylandSocketPath()
 // a compositor answers at once.
 bool waylandCompositorAnswers()
 {
-    const QByteArray path = waylandSocketPath();
-    sockaddr_un name = {};
-    name.sun_family = AF_UNIX;
-    if (path.size() >= qsizetype(sizeof name.sun_path))
+    const int socket = connectUnixSocket(waylandSocketPath());
+    if (socket < 0)
         return false;
-    std::memcpy(name.sun_path, path.constData(), path.size());
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    bool answers = false;
-    if (socket >= 0 && ::connect(socket, reinterpret_cast<sockaddr *>(&name), sizeof name) == 0) {
-        const quint32 sync[] = {1, 12u << 16, 2};
-        pollfd watched = {socket, POLLIN, 0};
-        char reply[8];
-        answers = ::send(socket, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync &&
-                  ::poll(&watched, 1, int(TrialTime.count())) == 1 &&
-                  ::recv(socket, reply, sizeof reply, 0) > 0;
-    }
-    if (socket >= 0)
-        ::close(socket);
+    const quint32 sync[] = {1, 12u << 16, 2};
+    pollfd watched = {socket, POLLIN, 0};
+    char reply[8];
+    const bool answers = ::send(socket, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync &&
+                         ::poll(&watched, 1, int(TrialTime.count())) == 1 &&
+                         ::recv(socket, reply, sizeof reply, 0) > 0;
+    ::close(socket);
     return answers;
 }
 

@@ -1,17 +1,16 @@
 #include "requestsocket.h"
 
 #include "runtimedirectory.h"
+#include "unixsocket.h"
 
 #include <QCryptographicHash>
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 QByteArray sessionAddress(const QString &displayPlatform)
@@ -40,15 +39,8 @@ bool RequestListener::listen(const QByteArray &address)
         return false;
 
     socketPath = address + ".socket";
-    sockaddr_un name = {};
-    name.sun_family = AF_UNIX;
-    if (socketPath.size() >= qsizetype(sizeof name.sun_path))
-        return false;
-    std::memcpy(name.sun_path, socketPath.constData(), socketPath.size());
-    ::unlink(socketPath.constData());
-    listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listening < 0 || ::bind(listening, reinterpret_cast<sockaddr *>(&name), sizeof name) < 0 ||
-        ::listen(listening, SOMAXCONN) < 0)
+    listening = listenOnUnixSocket(socketPath);
+    if (listening < 0)
         return false;
     notifier = new QSocketNotifier(listening, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RequestListener::acceptWaiting);
