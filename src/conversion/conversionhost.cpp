@@ -24,16 +24,11 @@ ConversionHost::ConversionHost(Presentation presentation, QObject *parent)
 {
 }
 
-void ConversionHost::serve(int descriptor, bool acknowledge)
+void ConversionHost::serve(int descriptor)
 {
     auto *connection = new RequestConnection(descriptor, this);
     ++streams;
-    connect(connection, &RequestConnection::received, this,
-            [this, connection, acknowledge](const ConversionRequest &request) {
-                start(request);
-                if (acknowledge)
-                    connection->acknowledge();
-            });
+    connect(connection, &RequestConnection::received, this, &ConversionHost::start);
     connect(connection, &RequestConnection::closed, this, [this, connection] {
         connection->deleteLater();
         --streams;
@@ -41,9 +36,14 @@ void ConversionHost::serve(int descriptor, bool acknowledge)
     });
 }
 
+bool ConversionHost::isIdle() const
+{
+    return streams == 0 && conversions == 0;
+}
+
 void ConversionHost::leaveIfIdle()
 {
-    if (streams == 0 && conversions == 0)
+    if (isIdle())
         emit idle();
 }
 

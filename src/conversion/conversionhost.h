@@ -19,10 +19,13 @@ public:
 
     explicit ConversionHost(Presentation presentation, QObject *parent = nullptr);
 
-    // Serves one stream of requests; with acknowledge, answers each once it is taken on.
-    void serve(int descriptor, bool acknowledge);
+    // Serves one stream of requests.
+    void serve(int descriptor);
 
-    // Says `idle` when no stream is open and no conversion (nor its window) is left.
+    // Whether no stream is open and no conversion (nor its window) is left.
+    bool isIdle() const;
+
+    // Says `idle` when it is.
     void leaveIfIdle();
 
 signals:

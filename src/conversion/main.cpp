@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <unistd.h>
@@ -26,25 +27,26 @@ int runBatch()
     QCoreApplication application(argc, argv);
     ConversionHost host(ConversionHost::Presentation::StandardError);
     QObject::connect(&host, &ConversionHost::idle, &application, &QCoreApplication::quit);
-    host.serve(STDIN_FILENO, false);
+    host.serve(STDIN_FILENO);
     return QCoreApplication::exec();
 }
 
-// The conversions of a display's whole session, each in a window of its own. Only one
-// companion serves a session; a second one leaves at once.
-int serveSession(const QString &displayPlatform)
+// The conversions of a display's whole session, each in a window of its own, requested on
+// the listening socket that the Orvalen which started us made, under the session's lock.
+int serveSession(const QString &displayPlatform, int listeningSocket, int sessionLock)
 {
+    RequestListener listener;
+    if (!listener.adopt(listeningSocket, sessionLock))
+        return 2;
     const std::unique_ptr<QApplication> application = makeApplication(displayPlatform);
     QApplication::setQuitOnLastWindowClosed(false);
-    RequestListener listener;
-    if (!listener.listen(sessionAddress(displayPlatform)))
-        return 0;
     ConversionHost host(ConversionHost::Presentation::Windows);
-    QObject::connect(&listener, &RequestListener::accepted, &host,
-                     [&host](int descriptor) { host.serve(descriptor, true); });
-    QObject::connect(&host, &ConversionHost::idle, &listener, [&listener] {
+    QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
+    // Closing the listener takes the requests still queued in it, which keep us busy.
+    QObject::connect(&host, &ConversionHost::idle, &listener, [&listener, &host] {
         listener.close();
-        QCoreApplication::quit();
+        if (host.isIdle())
+            QCoreApplication::quit();
     });
     QTimer::singleShot(FirstRequestMilliseconds, &host, &ConversionHost::leaveIfIdle);
     return QApplication::exec();
@@ -58,10 +60,11 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
         return runBatch();
-    if (argc == 3 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(QString::fromUtf8(argv[2]));
+    if (argc == 5 && std::strcmp(argv[1], "--session") == 0)
+        return serveSession(QString::fromUtf8(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
-               "使い方: orvalen-conversion --batch | --session <プラットフォーム>\n",
+               "使い方: orvalen-conversion --batch | "
+               "--session <プラットフォーム> <待ち受けソケット> <ロック>\n",
                stderr);
     return 2;
 }

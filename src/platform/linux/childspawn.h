@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <QList>
 
 #include <sys/types.h>
 
@@ -12,17 +13,22 @@ struct StandardStreams
     int error = -1;
 };
 
-// Both ways start a program from its argument list, never through a shell, in a session of
-// its own, with the given standard streams and no other descriptor of ours, and with every
-// signal's disposition and the signal mask at their defaults. Both return 0, or the errno
-// of what failed, the program's exec included.
+// How a program is started besides its argument list.
+struct SpawnSetup
+{
+    // Where it starts; empty for our own working directory.
+    QByteArray workingDirectory;
+    StandardStreams streams;
+    // Descriptors of ours that it keeps under the same numbers; every other one is closed.
+    QList<int> inherited;
+    // Whether it gets SIGTERM should we die first, so that it never runs on unwatched.
+    bool endsWithUs = false;
+};
 
-// Starts a program that is handed to init at once, so it outlives us and never stays
-// behind as our zombie.
-int spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
-                  StandardStreams streams);
-
-// Starts a program as our child, in the working directory. Should we die first, it gets
-// SIGTERM, so that it never runs on unwatched.
-int spawnChild(const QByteArray &program, const QByteArrayList &arguments,
-               const QByteArray &workingDirectory, StandardStreams streams, pid_t &child);
+// Starts a program as our child, from its argument list and never through a shell, in a
+// session of its own, with every signal's disposition and the signal mask at their
+// defaults. The child shares our memory until its exec, as vfork does, so starting it costs
+// no copy of our address space, however much the toolkit has mapped. Returns 0 and the
+// child, or the errno of what failed, the exec included; the caller reaps the child.
+int spawnProgram(const QByteArray &program, const QByteArrayList &arguments,
+                 const SpawnSetup &setup, pid_t &child);

@@ -9,16 +9,17 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 
-#include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-// How long a session companion may take to start and answer.
-constexpr int AnswerMilliseconds = 10'000;
+// How long to wait for a session's lock, which a companion that is leaving holds briefly.
+constexpr int LockMilliseconds = 10'000;
 
 bool sendWhole(int socket, QByteArrayView bytes)
 {
@@ -31,16 +32,6 @@ bool sendWhole(int socket, QByteArrayView bytes)
         bytes = bytes.sliced(sent);
     }
     return true;
-}
-
-// Waits for the one byte with which the companion says it has taken the request.
-bool acknowledged(int socket, const QDeadlineTimer &deadline)
-{
-    pollfd watched = {socket, POLLIN, 0};
-    if (::poll(&watched, 1, int(deadline.remainingTime())) <= 0)
-        return false;
-    char taken = 0;
-    return ::recv(socket, &taken, 1, 0) == 1;
 }
 
 QString companionFailure(const QByteArray &companion, const QString &reason)
@@ -60,6 +51,7 @@ CompanionLink::~CompanionLink()
 {
     if (batchSocket >= 0)
         ::close(batchSocket);
+    reapEndedCompanions();
 }
 
 QString CompanionLink::hand(const ConversionRequest &request)
@@ -75,26 +67,54 @@ QString CompanionLink::handToSession(const QByteArray &frame)
     const QByteArray address = sessionAddress(*displayPlatform);
     if (address.isEmpty())
         return companionFailure(companion, QStringLiteral("個人用の実行時フォルダーを作れません"));
-    const QDeadlineTimer deadline(AnswerMilliseconds);
-    QDeadlineTimer nextStart;
-    while (!deadline.hasExpired()) {
-        if (const int socket = connectUnixSocket(address + ".socket"); socket >= 0) {
-            const bool taken = sendWhole(socket, frame) && acknowledged(socket, deadline);
-            ::close(socket);
-            if (taken)
-                return {};
-        }
-        // None answers, or one was leaving: start one, then give it a moment to listen.
-        if (nextStart.hasExpired()) {
-            const QString failure =
-                startCompanion({"--session", displayPlatform->toUtf8()}, -1, -1);
-            if (!failure.isEmpty())
-                return failure;
-            nextStart.setRemainingTime(1'000);
-        }
-        QThread::msleep(20);
+    int socket = connectUnixSocket(address + ".socket");
+    if (socket < 0) {
+        QString failure;
+        socket = startSessionCompanion(address, failure);
+        if (socket < 0)
+            return failure;
     }
-    return companionFailure(companion, QStringLiteral("応答がありません"));
+    const bool sent = sendWhole(socket, frame);
+    const int error = errno;
+    ::close(socket);
+    return sent ? QString() : companionFailure(companion, systemReason(error));
+}
+
+// Starts the session's companion on a listening socket made here, unless another Orvalen
+// started one meanwhile. Returns a socket connected to it, or -1 and the failure.
+int CompanionLink::startSessionCompanion(const QByteArray &address, QString &failure)
+{
+    const QByteArray path = address + ".socket";
+    const QDeadlineTimer deadline(LockMilliseconds);
+    int lock = -1;
+    int socket = -1;
+    while ((lock = lockSession(address)) < 0 && (socket = connectUnixSocket(path)) < 0) {
+        if (deadline.hasExpired()) {
+            failure = companionFailure(companion, QStringLiteral("応答がありません"));
+            return -1;
+        }
+        QThread::msleep(5);
+    }
+    if (socket < 0)
+        socket = connectUnixSocket(path);
+    if (socket < 0) {
+        const int listening = listenOnUnixSocket(path);
+        failure = listening < 0 ? companionFailure(companion, systemReason(errno))
+                                : startCompanion({"--session", displayPlatform->toUtf8(),
+                                                  QByteArray::number(listening),
+                                                  QByteArray::number(lock)},
+                                                 {{}, {}, {listening, lock}, false});
+        if (failure.isEmpty()) {
+            socket = connectUnixSocket(path);
+            if (socket < 0)
+                failure = companionFailure(companion, systemReason(errno));
+        }
+        if (listening >= 0)
+            ::close(listening);
+    }
+    if (lock >= 0)
+        ::close(lock);
+    return socket;
 }
 
 QString CompanionLink::handToBatch(const QByteArray &frame)
@@ -103,7 +123,7 @@ QString CompanionLink::handToBatch(const QByteArray &frame)
         int pair[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) < 0)
             return companionFailure(companion, systemReason(errno));
-        const QString failure = startCompanion({"--batch"}, pair[1], STDERR_FILENO);
+        const QString failure = startCompanion({"--batch"}, {{}, {pair[1], -1, STDERR_FILENO}, {}, false});
         ::close(pair[1]);
         if (!failure.isEmpty()) {
             ::close(pair[0]);
@@ -116,9 +136,19 @@ QString CompanionLink::handToBatch(const QByteArray &frame)
     return {};
 }
 
-QString CompanionLink::startCompanion(const QByteArrayList &arguments, int input, int error)
+QString CompanionLink::startCompanion(const QByteArrayList &arguments, const SpawnSetup &setup)
 {
-    if (const int failed = spawnDetached(companion, arguments, {input, -1, error}))
+    reapEndedCompanions();
+    pid_t child = -1;
+    if (const int failed = spawnProgram(companion, arguments, setup, child))
         return companionFailure(companion, systemReason(failed));
+    started.push_back(child);
     return {};
+}
+
+// A companion outlives the request that started it; once it has ended, it is reaped here
+// rather than left as our zombie while the window stays open.
+void CompanionLink::reapEndedCompanions()
+{
+    std::erase_if(started, [](pid_t child) { return ::waitpid(child, nullptr, WNOHANG) != 0; });
 }

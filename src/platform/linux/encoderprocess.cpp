@@ -44,7 +44,8 @@ int EncoderProcess::start(const QByteArray &workingDirectory, const QByteArray &
     // Our end only: the encoder writes as it always does.
     ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
 
-    const int error = spawnChild(program, arguments, workingDirectory, {-1, pipe[1], pipe[1]}, pid);
+    const SpawnSetup setup{workingDirectory, {-1, pipe[1], pipe[1]}, {}, true};
+    const int error = spawnProgram(program, arguments, setup, pid);
     ::close(pipe[1]);
     if (error != 0) {
         ::close(pipe[0]);

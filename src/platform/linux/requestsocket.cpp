@@ -24,6 +24,17 @@ QByteArray sessionAddress(const QString &displayPlatform)
            QCryptographicHash::hash(display, QCryptographicHash::Sha256).toHex().first(16);
 }
 
+int lockSession(const QByteArray &address)
+{
+    const QByteArray path = address + ".lock";
+    const int lock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0)
+        return lock;
+    if (lock >= 0)
+        ::close(lock);
+    return -1;
+}
+
 RequestListener::RequestListener(QObject *parent) : QObject(parent) {}
 
 RequestListener::~RequestListener()
@@ -31,17 +42,18 @@ RequestListener::~RequestListener()
     close();
 }
 
-bool RequestListener::listen(const QByteArray &address)
+bool RequestListener::adopt(int listeningSocket, int sessionLock)
 {
-    const QByteArray lockPath = address + ".lock";
-    lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) < 0)
+    listening = listeningSocket;
+    lock = sessionLock;
+    const std::optional<QByteArray> path = unixSocketPath(listening);
+    if (!path || ::fcntl(lock, F_SETFD, FD_CLOEXEC) < 0) {
+        close();
         return false;
-
-    socketPath = address + ".socket";
-    listening = listenOnUnixSocket(socketPath);
-    if (listening < 0)
-        return false;
+    }
+    socketPath = *path;
+    ::fcntl(listening, F_SETFD, FD_CLOEXEC);
+    ::fcntl(listening, F_SETFL, ::fcntl(listening, F_GETFL) | O_NONBLOCK);
     notifier = new QSocketNotifier(listening, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RequestListener::acceptWaiting);
     return true;
@@ -52,7 +64,12 @@ void RequestListener::close()
     if (listening >= 0) {
         delete notifier;
         notifier = nullptr;
-        ::unlink(socketPath.constData());
+        // Refused from now on, so that no client is left waiting in a socket nobody reads;
+        // the ones already queued are taken. The lock keeps the path ours until unlinked.
+        ::shutdown(listening, SHUT_RD);
+        acceptWaiting();
+        if (!socketPath.isEmpty())
+            ::unlink(socketPath.constData());
         ::close(listening);
         listening = -1;
     }
@@ -66,6 +83,8 @@ void RequestListener::acceptWaiting()
 {
     for (;;) {
         const int client = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0 && (errno == EINTR || errno == ECONNABORTED))
+            continue;
         if (client < 0)
             return;
         emit accepted(client);
@@ -83,12 +102,6 @@ RequestConnection::RequestConnection(int descriptor, QObject *parent)
 RequestConnection::~RequestConnection()
 {
     ::close(descriptor);
-}
-
-void RequestConnection::acknowledge()
-{
-    const char taken = 1;
-    [[maybe_unused]] const auto sent = ::send(descriptor, &taken, 1, MSG_NOSIGNAL);
 }
 
 void RequestConnection::readAvailable()

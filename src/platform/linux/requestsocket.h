@@ -11,7 +11,12 @@ class QSocketNotifier;
 // Empty without a private runtime directory.
 QByteArray sessionAddress(const QString &displayPlatform);
 
-// The companion's listening socket for the requests of every Orvalen of the session.
+// The session's lock, taken without waiting: a descriptor that holds it (closing on exec),
+// or -1 while a companion holds it. Whoever holds it may make the session's socket.
+int lockSession(const QByteArray &address);
+
+// The companion's listening socket for the requests of every Orvalen of the session. The
+// Orvalen that started the companion made the socket and took the session's lock for it.
 class RequestListener : public QObject
 {
     Q_OBJECT
@@ -20,10 +25,11 @@ public:
     explicit RequestListener(QObject *parent = nullptr);
     ~RequestListener() override;
 
-    // Listens at the address. False when another companion serves it, or it cannot be used.
-    bool listen(const QByteArray &address);
+    // Serves the listening socket and holds the lock; false when either is unusable.
+    bool adopt(int listeningSocket, int sessionLock);
 
-    // Stops listening; a client that comes later starts a new companion.
+    // Stops listening. Clients that have connected already are still accepted; one that
+    // comes later is refused and starts a new companion.
     void close();
 
 signals:
@@ -38,8 +44,7 @@ private:
     QSocketNotifier *notifier = nullptr;
 };
 
-// One stream of requests: a client's connection, or the standard input of a batch. Each
-// request can be acknowledged with one byte once it has been taken on.
+// One stream of requests: a client's connection, or the standard input of a batch.
 class RequestConnection : public QObject
 {
     Q_OBJECT
@@ -47,8 +52,6 @@ class RequestConnection : public QObject
 public:
     RequestConnection(int descriptor, QObject *parent = nullptr);
     ~RequestConnection() override;
-
-    void acknowledge();
 
 signals:
     void received(const ConversionRequest &request);

@@ -1,5 +1,6 @@
 #include "unixsocket.h"
 
+#include <cstddef>
 #include <cstring>
 #include <optional>
 
@@ -49,4 +50,15 @@ int listenOnUnixSocket(const QByteArray &path)
         return ::bind(socket, address, sizeof(sockaddr_un)) == 0 &&
                ::listen(socket, SOMAXCONN) == 0;
     });
+}
+
+std::optional<QByteArray> unixSocketPath(int socket)
+{
+    sockaddr_un address = {};
+    socklen_t size = sizeof address;
+    if (::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &size) < 0 ||
+        address.sun_family != AF_UNIX || size <= offsetof(sockaddr_un, sun_path) ||
+        address.sun_path[0] == '\0')
+        return std::nullopt;
+    return QByteArray(address.sun_path, ::strnlen(address.sun_path, sizeof address.sun_path));
 }
