@@ -2,6 +2,7 @@
 #include "platform/filenamebytes.h"
 #include "platform/messagedialog.h"
 #include "platform/programlocation.h"
+#include "platform/windowpart.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+extern "C" WindowPart *orvalenMakeWindowPart(const char *displayPlatform);
 
 namespace {
 
@@ -167,15 +170,15 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
         QTest::keyClick(fileName, Qt::Key_Return);
     });
 
-    DesktopPlatform platform({}, "/opt/orvalen");
+    const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     const std::optional<QString> chosen =
-        platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter);
+        part->chooseFileToOpen(nullptr, "変換するファイルを選択", filter);
     QCOMPARE(underMovies, (QStringList{"MOVIE.MP4", "b.flv"}));
     QCOMPARE(underAll.size(), 5);
     QCOMPARE(chosen, std::optional<QString>(folder.filePath("README")));
 
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    QCOMPARE(platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
+    QCOMPARE(part->chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
 
     // The dialog cannot give back a name that is not UTF-8: it is refused, never mistaken.
     QString refusal;
@@ -191,7 +194,7 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
             box->accept();
         });
     });
-    QCOMPARE(platform.chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
+    QCOMPARE(part->chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
     QVERIFY2(refusal.contains("UTF-8"), qPrintable(refusal));
 }
 

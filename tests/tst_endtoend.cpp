@@ -63,7 +63,7 @@ struct ProgramDirectory
 
     explicit ProgramDirectory(const QByteArray &encoder = RecordingEncoder)
     {
-        for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY}) {
+        for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY, WINDOW_MODULE}) {
             const QString copy = path() + '/' + QFileInfo(program).fileName();
             QVERIFY(QFile::copy(program, copy));
             QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));

@@ -5,10 +5,11 @@
 #include <memory>
 
 class CompanionLink;
-class QApplication;
+class WindowPart;
 
-// The platform services of a Linux desktop. The application object is created only when a
-// window or a message box is really shown, so the command-line road runs without a display.
+// The platform services of a Linux desktop. The toolkit's graphical part is loaded only when
+// a window or a message box is really shown, so the command-line road runs without a display
+// and without loading it.
 class DesktopPlatform final : public Platform
 {
 public:
@@ -28,15 +29,17 @@ public:
     // Whether there is a display that windows and message boxes can be shown on.
     bool canShowWindows();
 
-    // The application object, made on first use (unless one exists).
-    QApplication &application();
+    // Shows the main window until the program ends; returns the exit status.
+    int showMainWindow();
 
 private:
     const std::optional<QString> &displayPlatform();
+    WindowPart *windowPart();
 
     QStringList userArguments;
     QString directory;
     std::optional<std::optional<QString>> foundDisplay;
-    std::unique_ptr<QApplication> app;
+    std::unique_ptr<WindowPart> part;
+    bool partFailed = false;
     std::unique_ptr<CompanionLink> companion;
 };

@@ -3,9 +3,6 @@
 #include "platform/programlocation.h"
 #include "startup/commandlinebatch.h"
 #include "startup/usage.h"
-#include "window/form1.h"
-
-#include <QApplication>
 
 #include <cstdio>
 
@@ -38,8 +35,5 @@ int main(int argc, char *argv[])
                    stderr);
         return ExitStatus::NoDisplay;
     }
-    platform.application();
-    Form1 window(platform);
-    window.showCentered();
-    return QApplication::exec();
+    return platform.showMainWindow();
 }

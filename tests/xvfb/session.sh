@@ -51,11 +51,12 @@ wait_for() {
 
 # The program runs its encoder from cores/ beside itself. This one only records its
 # arguments, NUL-separated, one file per run; the mv makes each file appear whole.
-# The companion that runs the encoders lies beside the program, in the build tree as here.
+# The companion that runs the encoders and the module with the windows lie beside the
+# program, in the build tree as here.
 make_program_dir() {
     [[ -x ${1:-} ]] || fail "usage: $0 <built orvalen> ...; got '${1:-}'"
     mkdir -p "$program_dir/cores" "$calls"
-    cp "$1" "$(dirname "$1")/orvalen-conversion" "$program_dir/"
+    cp "$1" "$(dirname "$1")"/{orvalen-conversion,orvalen-window.so} "$program_dir/"
     cat >"$program_dir/cores/ffmpeg" <<EOF
 #!/bin/sh
 printf '%s\0' "\$@" >"$calls/.\$\$" && exec /bin/mv "$calls/.\$\$" "$calls/\$\$"

@@ -3,14 +3,12 @@
 #include "companionlink.h"
 #include "displaytrial.h"
 #include "filechecks.h"
-#include "platform/applicationsetup.h"
+#include "jobs/exitstatus.h"
 #include "platform/filenamebytes.h"
-#include "platform/messagedialog.h"
 #include "platform/standarderror.h"
+#include "windowpartloader.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
+#include <QCoreApplication>
 
 #include <cstdlib>
 
@@ -20,19 +18,6 @@ namespace {
 
 // The companion that runs and watches the encoders lives beside the program.
 constexpr char CompanionName[] = "/orvalen-conversion";
-
-MessageDialog::Icon iconOf(MessageStyle style)
-{
-    switch (style) {
-    case MessageStyle::OkError:
-        return MessageDialog::Icon::Error;
-    case MessageStyle::OkCancelQuestion:
-        return MessageDialog::Icon::Question;
-    case MessageStyle::Ok:
-        break;
-    }
-    return MessageDialog::Icon::None;
-}
 
 // Where relative names are found; empty when the working directory is gone.
 QString workingDirectory()
@@ -80,11 +65,10 @@ LaunchResult DesktopPlatform::launch(const EncoderCall &call)
 MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, MessageStyle style)
 {
     writeError(text);
-    if (!canShowWindows())
+    WindowPart *shown = canShowWindows() ? windowPart() : nullptr;
+    if (!shown)
         return style == MessageStyle::OkCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
-    application();
-    MessageDialog box(parent, text, iconOf(style), style == MessageStyle::OkCancelQuestion);
-    return box.exec() == QDialog::Accepted ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    return shown->messageBox(parent, text, style);
 }
 
 void DesktopPlatform::writeError(const QString &text)
@@ -94,34 +78,15 @@ void DesktopPlatform::writeError(const QString &text)
 
 void DesktopPlatform::endProgram(int exitStatus)
 {
-    if (!qApp)
-        return;
-    QApplication::closeAllWindows();
-    QCoreApplication::exit(exitStatus);
+    if (part)
+        part->endProgram(exitStatus);
 }
 
 std::optional<QString> DesktopPlatform::chooseFileToOpen(QWidget *parent, const QString &title,
                                                          const QString &filter)
 {
-    application();
-    QFileDialog dialog(parent, title, QString(), filter);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
-    // The dialog shows bytes that are not UTF-8 as U+FFFD and cannot give the name back.
-    if (chosen.contains(QChar::ReplacementCharacter)) {
-        messageBox(parent,
-                   chosen +
-                       QStringLiteral(" : このファイル名は UTF-8 "
-                                      "ではない文字を含むため、ここでは選べません。"
-                                      "ファイルをウィンドウにドラッグアンドドロップしてください。"),
-                   MessageStyle::OkError);
-        return std::nullopt;
-    }
-    return chosen;
+    WindowPart *shown = windowPart();
+    return shown ? shown->chooseFileToOpen(parent, title, filter) : std::nullopt;
 }
 
 bool DesktopPlatform::canShowWindows()
@@ -129,11 +94,24 @@ bool DesktopPlatform::canShowWindows()
     return qApp || displayPlatform();
 }
 
-QApplication &DesktopPlatform::application()
+int DesktopPlatform::showMainWindow()
 {
-    if (!qApp)
-        app = makeApplication(displayPlatform().value_or(QStringLiteral("offscreen")));
-    return *qApp;
+    WindowPart *shown = windowPart();
+    return shown ? shown->runMainWindow(*this) : ExitStatus::LaunchFailed;
+}
+
+// Loaded on first use; a module that cannot be loaded is told once, on standard error.
+WindowPart *DesktopPlatform::windowPart()
+{
+    if (!part && !partFailed) {
+        QString failure;
+        part = loadWindowPart(fileNameToBytes(directory),
+                              displayPlatform().value_or(QStringLiteral("offscreen")), failure);
+        partFailed = !part;
+        if (partFailed)
+            writeError(QStringLiteral("orvalen: ") + failure);
+    }
+    return part.get();
 }
 
 const std::optional<QString> &DesktopPlatform::displayPlatform()
