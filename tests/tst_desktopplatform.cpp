@@ -1,5 +1,8 @@
 #include "platform/desktopplatform.h"
 #include "platform/filenamebytes.h"
+#include "platform/linux/childspawn.h"
+#include "platform/linux/requestsocket.h"
+#include "platform/linux/unixsocket.h"
 #include "platform/messagedialog.h"
 #include "platform/programlocation.h"
 #include "platform/windowpart.h"
@@ -17,6 +20,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 extern "C" WindowPart *orvalenMakeWindowPart(const char *displayPlatform);
 
@@ -53,6 +63,9 @@ private slots:
     void fileDialogFiltersAndAnswers();
     void messageBoxFitsTheScreen_data();
     void messageBoxFitsTheScreen();
+    void spawnedProgramGetsItsSetup_data();
+    void spawnedProgramGetsItsSetup();
+    void leavingListenerTakesQueuedClients();
 };
 
 void TestDesktopPlatform::namesKeepTheirBytes_data()
@@ -257,6 +270,95 @@ void TestDesktopPlatform::messageBoxFitsTheScreen()
         QVERIFY2(widget->height() >= needed,
                  qPrintable(QString("%1 px high, needs %2").arg(widget->height()).arg(needed)));
     }
+}
+
+void TestDesktopPlatform::spawnedProgramGetsItsSetup_data()
+{
+    QTest::addColumn<QByteArray>("program");
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QByteArray>("workingDirectory");
+    QTest::addColumn<bool>("inheritsPipe");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("exitStatus");
+
+    // The script sees the pipe's descriptor as $1; it fails when the setup did not hold.
+    const QByteArray sh = "/bin/sh";
+    QTest::newRow("runs in its directory")
+        << sh << QByteArray("test \"$PWD\" = /tmp") << QByteArray("/tmp") << false << 0 << 0;
+    QTest::newRow("keeps what it inherits")
+        << sh << QByteArray("test -e /dev/fd/$1") << QByteArray() << true << 0 << 0;
+    QTest::newRow("nothing else of ours")
+        << sh << QByteArray("test ! -e /dev/fd/$1") << QByteArray() << false << 0 << 0;
+    QTest::newRow("signals at their defaults")
+        << sh << QByteArray("grep -q '^SigIgn:[[:space:]]*0*$' /proc/self/status") << QByteArray()
+        << false << 0 << 0;
+    QTest::newRow("missing program") << QByteArray("/nonexistent/program") << QByteArray()
+                                     << QByteArray() << false << ENOENT << -1;
+    QTest::newRow("not a program")
+        << QByteArray("/dev/null") << QByteArray() << QByteArray() << false << EACCES << -1;
+    QTest::newRow("missing directory")
+        << sh << QByteArray("true") << QByteArray("/nonexistent") << false << ENOENT << -1;
+}
+
+void TestDesktopPlatform::spawnedProgramGetsItsSetup()
+{
+    QFETCH(QByteArray, program);
+    QFETCH(QByteArray, script);
+    QFETCH(QByteArray, workingDirectory);
+    QFETCH(bool, inheritsPipe);
+    QFETCH(int, error);
+    QFETCH(int, exitStatus);
+
+    int pipe[2];
+    QCOMPARE(::pipe2(pipe, O_CLOEXEC), 0);
+    const auto closePipe = qScopeGuard([&pipe] {
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+    });
+    // Ours ignores SIGPIPE, as the companion does; the child must not inherit that.
+    const auto restore =
+        qScopeGuard([old = std::signal(SIGPIPE, SIG_IGN)] { std::signal(SIGPIPE, old); });
+    SpawnSetup setup{workingDirectory, {}, {}, false};
+    if (inheritsPipe)
+        setup.inherited.append(pipe[1]);
+    pid_t child = -1;
+    QCOMPARE(spawnProgram(program, {"-c", script, "sh", QByteArray::number(pipe[1])}, setup, child),
+             error);
+    if (error != 0) {
+        QCOMPARE(child, -1);
+        return;
+    }
+    int status = -1;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), exitStatus);
+}
+
+// A companion that leaves still serves the clients that connected before, and refuses the
+// ones after, which then start a companion of their own.
+void TestDesktopPlatform::leavingListenerTakesQueuedClients()
+{
+    QTemporaryDir folder;
+    const QByteArray address = QFile::encodeName(folder.filePath("session"));
+    const int lock = lockSession(address);
+    QVERIFY(lock >= 0);
+    QCOMPARE(lockSession(address), -1);
+    RequestListener listener;
+    QVERIFY(listener.adopt(listenOnUnixSocket(address + ".socket"), lock));
+
+    const int early = connectUnixSocket(address + ".socket");
+    QVERIFY(early >= 0);
+    QList<int> accepted;
+    connect(&listener, &RequestListener::accepted,
+            [&accepted](int client) { accepted.append(client); });
+    listener.close();
+    QCOMPARE(accepted.size(), 1);
+    QCOMPARE(connectUnixSocket(address + ".socket"), -1);
+    QVERIFY(!QFile::exists(folder.filePath("session.socket")));
+    const int next = lockSession(address);
+    QVERIFY(next >= 0);
+    for (const int descriptor : {early, accepted.constFirst(), next})
+        ::close(descriptor);
 }
 
 QTEST_MAIN(TestDesktopPlatform)

@@ -99,11 +99,11 @@ int CompanionLink::startSessionCompanion(const QByteArray &address, QString &fai
         socket = connectUnixSocket(path);
     if (socket < 0) {
         const int listening = listenOnUnixSocket(path);
-        failure = listening < 0 ? companionFailure(companion, systemReason(errno))
-                                : startCompanion({"--session", displayPlatform->toUtf8(),
-                                                  QByteArray::number(listening),
-                                                  QByteArray::number(lock)},
-                                                 {{}, {}, {listening, lock}, false});
+        failure = listening < 0
+                      ? companionFailure(companion, systemReason(errno))
+                      : startCompanion({"--session", displayPlatform->toUtf8(),
+                                        QByteArray::number(listening), QByteArray::number(lock)},
+                                       {{}, {}, {listening, lock}, false});
         if (failure.isEmpty()) {
             socket = connectUnixSocket(path);
             if (socket < 0)
@@ -123,7 +123,8 @@ QString CompanionLink::handToBatch(const QByteArray &frame)
         int pair[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) < 0)
             return companionFailure(companion, systemReason(errno));
-        const QString failure = startCompanion({"--batch"}, {{}, {pair[1], -1, STDERR_FILENO}, {}, false});
+        const QString failure =
+            startCompanion({"--batch"}, {{}, {pair[1], -1, STDERR_FILENO}, {}, false});
         ::close(pair[1]);
         if (!failure.isEmpty()) {
             ::close(pair[0]);
