@@ -5,7 +5,7 @@
 # variable the script's own cleanup ends.
 
 fail() {
-    echo "$bench_name: $*" >&2
+    echo "${bench_name:-bench}: $*" >&2
     exit 1
 }
 
@@ -52,6 +52,7 @@ start_xvfb() {
     local work=$1
     Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
         3>"$work/display" 2>"$work/xvfb.log" &
+    # shellcheck disable=SC2034 # ended by the sourcing script
     xvfb_pid=$!
     for _ in {1..100}; do [[ -s $work/display ]] && break; sleep 0.1; done
     [[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
@@ -65,6 +66,7 @@ start_xvfb() {
 start_openbox() {
     local work=$1
     openbox >"$work/openbox.log" 2>&1 &
+    # shellcheck disable=SC2034 # ended by the sourcing script
     wm_pid=$!
     for _ in {1..100}; do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
