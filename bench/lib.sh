@@ -50,6 +50,7 @@ use_private_runtime() {
 # steady while clients come and go.
 start_xvfb() {
     local work=$1
+    rm -f "$work/display"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
         3>"$work/display" 2>"$work/xvfb.log" &
     # shellcheck disable=SC2034 # ended by the sourcing script
