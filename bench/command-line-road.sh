@@ -4,11 +4,11 @@
 # same 32 encoder commands with posix_spawn and exits without waiting for them.
 #
 # Two figures, in two situations (no display at all; Xvfb with openbox, QT_QPA_PLATFORM=xcb):
-#   exec to exit            - hyperfine -N, alternating rounds of RUNS_PER_ROUND runs (5) of
-#                             each command, ROUNDS rounds (4); medians over all runs;
+#   exec to exit            - hyperfine -N in ROUNDS (4) alternating rounds, each of an equal
+#                             share of RUNS (20) runs per command; medians over all runs;
 #   exec to 32nd start      - for information: bench/startclock.c starts the command and notes
 #                             when the 32nd stand-in encoder has written its byte into a FIFO;
-#                             RUNS runs of each (20), alternating one by one.
+#                             RUNS runs of each, alternating one by one.
 # Before every run, untimed, the previous run's companion and encoders must have ended.
 #
 # The encoder in the program's copy is bench/standin.c: it writes that byte and exits at once,
@@ -24,9 +24,9 @@ source bench/lib.sh
 sources=$PWD/bench
 
 built=${1:-build}
-rounds=${ROUNDS:-4}
-per_round=${RUNS_PER_ROUND:-5}
 runs=${RUNS:-20}
+rounds=${ROUNDS:-4}
+per_round=$(((runs + rounds - 1) / rounds))
 count=32
 
 work=$(realpath "$(mktemp -d)")
@@ -141,18 +141,21 @@ time_starts() {
     done
 }
 
+# Prints, on standard error, how many runs of $1 there were and their range.
+spread() {
+    cut -d' ' -f"$3" "$2" | sort -g | awk -v n="$1" 'NR == 1 { lo = $1 } { hi = $1 }
+        END { printf "  %s: %d runs, %.1f to %.1f ms\n", n, NR, lo, hi }' >&2
+}
+
 # Prints the ratio line of one figure from two files of times (ms), column $4 of each.
 report() {
-    local label=$1 orvalen_file=$2 loop_file=$3 column=$4 goal=$5 orvalen loop spread file
+    local label=$1 orvalen_file=$2 loop_file=$3 column=$4 goal=$5 orvalen loop
     orvalen=$(cut -d' ' -f"$column" "$orvalen_file" | median)
     loop=$(cut -d' ' -f"$column" "$loop_file" | median)
     awk -v l="$label" -v o="$orvalen" -v c="$loop" -v g="$goal" \
         'BEGIN { printf "%s: orvalen %.1f ms, C loop %.1f ms: %.2fx (%s)\n", l, o, c, o / c, g }'
-    for file in "$orvalen_file" "$loop_file"; do
-        spread=$(cut -d' ' -f"$column" "$file" | sort -g | awk 'NR == 1 { lo = $1 } { hi = $1 }
-            END { printf "%d runs, %.1f to %.1f ms", NR, lo, hi }')
-        echo "  ${file##*/}: $spread" >&2
-    done
+    spread orvalen "$orvalen_file" "$column"
+    spread "C loop" "$loop_file" "$column"
 }
 
 situation() {
@@ -169,7 +172,7 @@ copy_program "$built" "$prog"
 build_tools
 make_inputs
 use_private_runtime "$work"
-echo "Machine: $(machine); encoder: stand-in that exits at once"
+echo "Machine: $(machine); load average $(load_average); encoder: stand-in that exits at once"
 
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 situation no-display "no display"

@@ -87,3 +87,7 @@ machine() {
     echo "$(nproc) CPUs, $(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')," \
         "Linux $(uname -r)"
 }
+
+# The load average of the last minute: other work on the machine makes the timings longer
+# and less steady.
+load_average() { cut -d' ' -f1 /proc/loadavg; }

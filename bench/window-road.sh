@@ -102,7 +102,8 @@ openbox) start_openbox "$work" ;;
 none) ;;
 *) fail "WINDOW_MANAGER is openbox or none, not $window_manager" ;;
 esac
-echo "Machine: $(machine); Xvfb with window manager: $window_manager; bare label: $bare_text"
+echo "Machine: $(machine); load average $(load_average)"
+echo "Xvfb with window manager: $window_manager; bare label: $bare_text; settle time: $settle ms"
 
 for name in orvalen bare; do measure "$name"; done
 rm -f "$work/orvalen" "$work/bare"
