@@ -16,7 +16,7 @@
 # same arguments in the same directory (checked once per situation before measuring).
 #
 # Usage: bench/command-line-road.sh [directory holding orvalen and orvalen-conversion (build)]
-# Needs: hyperfine, gcc, Xvfb, openbox, xprop (x11-utils). Takes about 2 minutes.
+# Needs: hyperfine, gcc, Xvfb, openbox, xprop (x11-utils). Takes about 1 minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bench_name=command-line-road.sh
