@@ -36,15 +36,10 @@ runtime=
 xvfb_pid=
 wm_pid=
 
-# PIDs of the processes that run a program of the copy (the companion, stand-ins) or the C loop.
-run_pids() {
-    find /proc/[0-9]*/exe -maxdepth 0 \( -lname "$prog/*" -o -lname "$tools/*" \) 2>/dev/null |
-        cut -d/ -f3
-}
-
 cleanup() {
     local pids
-    mapfile -t pids < <(run_pids)
+    # The program's copy (the companion, stand-ins) and the helpers, the C loop among them.
+    mapfile -t pids < <(pids_running_from "$prog" "$tools")
     end_pids "${pids[@]}"
     end_pids $wm_pid
     end_pids $xvfb_pid

@@ -19,6 +19,13 @@ end_pids() {
     done
 }
 
+# PIDs of the processes whose program lies in one of the given directories.
+pids_running_from() {
+    local directory tests=()
+    for directory in "$@"; do tests+=(-o -lname "$directory/*"); done
+    find /proc/[0-9]*/exe -maxdepth 0 \( "${tests[@]:1}" \) 2>/dev/null | cut -d/ -f3
+}
+
 # Copies every orvalen* file of the build directory $1 into the program directory $2, beside
 # an empty cores/ for the stand-in encoder. Whatever the build puts there (the companion, a
 # module) comes along.

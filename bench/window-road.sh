@@ -37,8 +37,7 @@ wm_pid=
 
 cleanup() {
     local pids
-    mapfile -t pids < <(find /proc/[0-9]*/exe -maxdepth 0 \
-        \( -lname "$prog/*" -o -lname "$tools/*" \) 2>/dev/null | cut -d/ -f3)
+    mapfile -t pids < <(pids_running_from "$prog" "$tools")
     end_pids "${pids[@]}"
     end_pids $wm_pid
     end_pids $xvfb_pid
