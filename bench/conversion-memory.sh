@@ -18,30 +18,20 @@
 # written to SCREENSHOT (/tmp/bench-31-windows.png unless set; empty for none).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bench_name=conversion-memory.sh
+source bench/lib.sh
 
 built=${1:-build}
 runs=${RUNS:-3}
 hold=${HOLD_SECONDS:-120}
 screenshot=${SCREENSHOT-/tmp/bench-31-windows.png}
 count=${CONVERSIONS:-31}
-for program in orvalen orvalen-conversion; do
-    [[ -x $built/$program ]] || {
-        echo "conversion-memory.sh: no $built/$program; run scripts/build.sh first" >&2
-        exit 1
-    }
-done
-
 work=$(mktemp -d)
 prog=$work/program
 runtime=
 xvfb_pid=
 wm_pid=
 main_pid=
-
-fail() {
-    echo "conversion-memory.sh: $*" >&2
-    exit 1
-}
 
 # PIDs of the processes running the copied orvalen or orvalen-conversion.
 own_pids() {
@@ -69,16 +59,6 @@ other_qt_processes() {
     { grep -l libQt6Core /proc/[0-9]*/maps 2>/dev/null || true; } | grep -cvE "^/proc/($own)/maps$" || true
 }
 
-# Sends TERM to the given PIDs, waits up to 10 s for them to go, then kills what is left.
-end_pids() {
-    local pid
-    (($#)) || return 0
-    kill "$@" 2>/dev/null || true
-    for pid in "$@"; do
-        timeout 10 tail -s 0.1 --pid="$pid" -f /dev/null || kill -KILL "$pid" 2>/dev/null || true
-    done
-}
-
 # Ends the processes that the named listing function prints.
 end_listed() {
     local pids
@@ -97,8 +77,8 @@ cleanup() {
 trap cleanup EXIT
 
 # A copy of the program with the stand-in encoder, and 31 empty input files.
-mkdir -p "$prog/cores" "$work/clips" "$work/config" "$work/cache"
-cp "$built/orvalen" "$built/orvalen-conversion" "$prog/"
+copy_program "$built" "$prog"
+mkdir -p "$work/clips"
 cat >"$prog/cores/ffmpeg" <<EOF
 #!/bin/bash
 # Stand-in encoder: waits $hold s reading nothing (a pipe it holds both ends of), then exits 0.
@@ -113,32 +93,10 @@ for i in $(seq -w 1 "$count"); do
     : >"${inputs[-1]}"
 done
 
-# A private runtime directory: the session companion's socket and the output locks go there.
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-export XDG_RUNTIME_DIR=$runtime XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+use_private_runtime "$work"
 export QT_QPA_PLATFORM=xcb
-# The figure must not depend on the calling desktop's scaling or its session bus.
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI DBUS_SESSION_BUS_ADDRESS
-
-# A private X server; -displayfd writes the display number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
-    3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in {1..100}; do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
-DISPLAY=":$(<"$work/display")"
-export DISPLAY
-
-# openbox as window manager; it is ready once it has marked the root window as managed.
-openbox >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in {1..100}; do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
-    { cat "$work/openbox.log" >&2; fail "openbox did not start"; }
+start_xvfb "$work"
+start_openbox "$work"
 
 conversion_windows() {
     { xdotool search --onlyvisible --name ' - Orvalen$' 2>/dev/null || true; } | wc -l
@@ -190,8 +148,6 @@ measure_once() {
     end_listed own_pids
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
 scenario() {
     local way=$1 label=$2 run results=()
     for ((run = 1; run <= runs; run++)); do
@@ -212,8 +168,7 @@ scenario() {
     echo "$label: PSS / 100 MB = $(awk -v kb="$pss" 'BEGIN { printf "%.2f", kb * 1024 / 1e8 }')"
 }
 
-echo "Machine: $(nproc) CPUs, $(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')," \
-    "Linux $(uname -r); encoder: stand-in that waits ${hold} s"
+echo "Machine: $(machine); encoder: stand-in that waits ${hold} s"
 scenario batch "$count conversions (one batch)"
 scenario separate "$count conversions ($count launches)"
 if [[ -n $screenshot && -e $work/screenshot-taken ]]; then
