@@ -35,11 +35,12 @@ int runBatch()
 // the listening socket that the Orvalen which started us made, under the session's lock.
 int serveSession(const QString &displayPlatform, int listeningSocket, int sessionLock)
 {
+    // The application first: the listener watches its socket through the event loop.
+    const std::unique_ptr<QApplication> application = makeApplication(displayPlatform);
+    QApplication::setQuitOnLastWindowClosed(false);
     RequestListener listener;
     if (!listener.adopt(listeningSocket, sessionLock))
         return 2;
-    const std::unique_ptr<QApplication> application = makeApplication(displayPlatform);
-    QApplication::setQuitOnLastWindowClosed(false);
     ConversionHost host(ConversionHost::Presentation::Windows);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
     // Closing the listener takes the requests still queued in it, which keep us busy.
