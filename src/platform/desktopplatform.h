@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform.h"
+#include "windowpart.h"
 
+#include <future>
 #include <memory>
 
 class CompanionLink;
-class WindowPart;
 
 // The platform services of a Linux desktop. The toolkit's graphical part is loaded only when
 // a window or a message box is really shown, so the command-line road runs without a display
@@ -29,17 +29,24 @@ public:
     // Whether there is a display that windows and message boxes can be shown on.
     bool canShowWindows();
 
+    // Gets ready for the main window: tries the display on another thread while the window
+    // part's module loads on this one.
+    void prepareWindows();
+
     // Shows the main window until the program ends; returns the exit status.
     int showMainWindow();
 
 private:
+    void startDisplayTrial();
     const std::optional<QString> &displayPlatform();
+    bool loadWindowPartModule();
     WindowPart *windowPart();
 
     QStringList userArguments;
     QString directory;
-    std::optional<std::optional<QString>> foundDisplay;
+    std::shared_future<std::optional<QString>> foundDisplay;
+    MakeWindowPart *makeWindowPart = nullptr;
+    bool moduleFailed = false;
     std::unique_ptr<WindowPart> part;
-    bool partFailed = false;
     std::unique_ptr<CompanionLink> companion;
 };

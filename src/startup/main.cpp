@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = convertCommandLineNames(platform))
         return *status;
 
+    platform.prepareWindows();
     if (!platform.canShowWindows()) {
         std::fputs("orvalen: ウィンドウを表示できません（ディスプレイがありません）。\n"
                    "使い方: orvalen 変換するファイル...\n",

@@ -94,29 +94,48 @@ bool DesktopPlatform::canShowWindows()
     return qApp || displayPlatform();
 }
 
+void DesktopPlatform::prepareWindows()
+{
+    startDisplayTrial();
+    loadWindowPartModule();
+}
+
 int DesktopPlatform::showMainWindow()
 {
     WindowPart *shown = windowPart();
     return shown ? shown->runMainWindow(*this) : ExitStatus::LaunchFailed;
 }
 
-// Loaded on first use; a module that cannot be loaded is told once, on standard error.
+// A module that cannot be loaded is told once, on standard error.
+bool DesktopPlatform::loadWindowPartModule()
+{
+    if (!makeWindowPart && !moduleFailed) {
+        QString failure;
+        makeWindowPart = ::loadWindowPartModule(fileNameToBytes(directory), failure);
+        moduleFailed = !makeWindowPart;
+        if (moduleFailed)
+            writeError(QStringLiteral("orvalen: ") + failure);
+    }
+    return makeWindowPart;
+}
+
 WindowPart *DesktopPlatform::windowPart()
 {
-    if (!part && !partFailed) {
-        QString failure;
-        part = loadWindowPart(fileNameToBytes(directory),
-                              displayPlatform().value_or(QStringLiteral("offscreen")), failure);
-        partFailed = !part;
-        if (partFailed)
-            writeError(QStringLiteral("orvalen: ") + failure);
+    if (!part && loadWindowPartModule()) {
+        const QString platform = displayPlatform().value_or(QStringLiteral("offscreen"));
+        part.reset(makeWindowPart(platform.toUtf8().constData()));
     }
     return part.get();
 }
 
+void DesktopPlatform::startDisplayTrial()
+{
+    if (!foundDisplay.valid())
+        foundDisplay = std::async(std::launch::async, findDisplayPlatform).share();
+}
+
 const std::optional<QString> &DesktopPlatform::displayPlatform()
 {
-    if (!foundDisplay)
-        foundDisplay = findDisplayPlatform();
-    return *foundDisplay;
+    startDisplayTrial();
+    return foundDisplay.get();
 }

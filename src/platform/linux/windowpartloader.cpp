@@ -1,11 +1,8 @@
 #include "windowpartloader.h"
 
-#include "platform/filenamebytes.h"
-
 #include <dlfcn.h>
 
-std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
-                                           const QString &displayPlatform, QString &failure)
+MakeWindowPart *loadWindowPartModule(const QByteArray &programDirectory, QString &failure)
 {
     const QByteArray path = programDirectory + WindowPartModule;
     // Never closed: the toolkit it loads stays until the program ends.
@@ -13,10 +10,8 @@ std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
     auto *make = module
                      ? reinterpret_cast<MakeWindowPart *>(::dlsym(module, MakeWindowPartFunction))
                      : nullptr;
-    if (!make) {
+    if (!make)
         failure = QStringLiteral("ウィンドウを表示する部分を読み込めません: %1")
                       .arg(QString::fromLocal8Bit(::dlerror()));
-        return nullptr;
-    }
-    return std::unique_ptr<WindowPart>(make(displayPlatform.toUtf8().constData()));
+    return make;
 }

@@ -2,9 +2,6 @@
 
 #include "platform/windowpart.h"
 
-#include <memory>
-
-// Loads the window part from its module beside the program, for the given toolkit
-// platform. Nothing, and why in failure, when the module cannot be loaded.
-std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
-                                           const QString &displayPlatform, QString &failure);
+// Loads the module with the window part, beside the program, and returns the function that
+// makes the part; nothing, and why in failure, when the module cannot be loaded.
+MakeWindowPart *loadWindowPartModule(const QByteArray &programDirectory, QString &failure);
