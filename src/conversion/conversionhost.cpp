@@ -51,9 +51,9 @@ void ConversionHost::start(const ConversionRequest &request)
 {
     auto *conversion = new Conversion(request);
     QObject *presenter = conversion;
+    ConversionWindow *window = nullptr;
     if (presentation == Presentation::Windows) {
-        auto *window = new ConversionWindow(conversion);
-        window->show();
+        window = new ConversionWindow(conversion);
         presenter = window;
     } else {
         conversion->setParent(this);
@@ -69,4 +69,7 @@ void ConversionHost::start(const ConversionRequest &request)
         leaveIfIdle();
     });
     conversion->start();
+    // Shown once the encoder runs: making a window takes longer than starting a process.
+    if (window)
+        window->show();
 }
