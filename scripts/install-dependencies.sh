@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its tests need and
 # the machine does not have yet. Safe to run again: it does nothing when all is there.
-# Usage: scripts/install-dependencies.sh [packaging|sanitizers]
+# Usage: scripts/install-dependencies.sh [packaging|sanitizers|bench]
 # With "packaging", also the tools that build and check the Debian package; with
-# "sanitizers", also clang and its runtimes for the fuzz target (scripts/sanitizers.sh).
+# "sanitizers", also clang and its runtimes for the fuzz target (scripts/sanitizers.sh);
+# with "bench", also what the scripts in bench/ run.
 set -euo pipefail
 
 packages=(
@@ -29,6 +30,14 @@ if [[ ${1-} == packaging ]]; then
 fi
 if [[ ${1-} == sanitizers ]]; then
     packages+=(clang libclang-rt-14-dev)    # clang++ and its libFuzzer and sanitizer runtimes
+fi
+if [[ ${1-} == bench ]]; then
+    packages+=(
+        hyperfine time              # timing whole commands; /usr/bin/time -v for peak RSS
+        openbox                     # a window manager on the benchmarks' X server
+        libxcb-damage0-dev          # bench/firstpaint.c sees the first drawing in a window
+        imagemagick                 # screenshots in bench/first-paint-check.sh
+    )
 fi
 
 missing=()

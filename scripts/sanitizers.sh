@@ -15,7 +15,8 @@ trap 'rm -rf "$work"' EXIT
 # Unoptimized with line tables only: the quickest build whose reports still name file and line.
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags"
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$flags"
 cmake --build build-asan --parallel "$(nproc)"
 
 # Each process writes its reports to a file of its own: the companion that runs the encoders

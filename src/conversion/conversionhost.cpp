@@ -5,6 +5,8 @@
 #include "platform/linux/requestsocket.h"
 #include "platform/standarderror.h"
 
+#include <QTimer>
+
 namespace {
 
 void reportUnlessSucceeded(const Conversion &conversion, const ConversionOutcome &outcome)
@@ -69,7 +71,8 @@ void ConversionHost::start(const ConversionRequest &request)
         leaveIfIdle();
     });
     conversion->start();
-    // Shown once the encoder runs: making a window takes longer than starting a process.
+    // Shown once the encoder runs, and after the requests already waiting have started
+    // theirs: making a window takes longer than starting a process.
     if (window)
-        window->show();
+        QTimer::singleShot(0, window, &QWidget::show);
 }

@@ -17,36 +17,46 @@ namespace {
 // The child runs on a stack of its own, in our memory, until its exec.
 constexpr std::size_t ChildStackSize = 64 * 1024;
 
-// Everything the child needs, made before it starts: the child itself makes only system
-// calls and writes nothing but `error`.
+// What runs in the child: AddressSanitizer does not know the child's stack, so this code is
+// left uninstrumented.
+#define CHILD_CODE __attribute__((no_sanitize("address")))
+
+// Everything the child needs, made before it starts, as plain pointers and numbers: the
+// child itself calls nothing but the system, and writes nothing but `error`.
 struct Child
 {
     QByteArrayList strings;
-    std::vector<char *> argv;
+    std::vector<char *> argumentList;
+    char *const *argv;
     const char *workingDirectory;
-    const SpawnSetup &setup;
+    StandardStreams streams;
+    const int *inherited;
+    qsizetype inheritedCount;
+    bool endsWithUs;
     pid_t parent;
     int error = 0;
 
-    Child(const QByteArray &program, const QByteArrayList &arguments, const SpawnSetup &given)
+    Child(const QByteArray &program, const QByteArrayList &arguments, const SpawnSetup &setup)
         : strings(QByteArrayList{program} + arguments),
-          workingDirectory(given.workingDirectory.isEmpty() ? nullptr
-                                                            : given.workingDirectory.constData()),
-          setup(given), parent(::getpid())
+          workingDirectory(setup.workingDirectory.isEmpty() ? nullptr
+                                                            : setup.workingDirectory.constData()),
+          streams(setup.streams), inherited(setup.inherited.constData()),
+          inheritedCount(setup.inherited.size()), endsWithUs(setup.endsWithUs), parent(::getpid())
     {
         for (QByteArray &string : strings)
-            argv.push_back(string.data());
-        argv.push_back(nullptr);
+            argumentList.push_back(string.data());
+        argumentList.push_back(nullptr);
+        argv = argumentList.data();
     }
 };
 
-int failWithErrno(Child &child)
+CHILD_CODE int failWithErrno(Child &child)
 {
     child.error = errno;
     ::_exit(127);
 }
 
-void resetSignalHandlers()
+CHILD_CODE void resetSignalHandlers()
 {
     struct sigaction byDefault = {};
     byDefault.sa_handler = SIG_DFL;
@@ -55,7 +65,7 @@ void resetSignalHandlers()
 }
 
 // Places source on target; a descriptor already in place only loses its close-on-exec.
-bool placeStream(int source, int target, int devNull)
+CHILD_CODE bool placeStream(int source, int target, int devNull)
 {
     if (source < 0)
         source = devNull;
@@ -64,32 +74,31 @@ bool placeStream(int source, int target, int devNull)
     return ::dup2(source, target) >= 0;
 }
 
-int becomeProgram(void *argument)
+CHILD_CODE int becomeProgram(void *argument)
 {
     Child &child = *static_cast<Child *>(argument);
-    const SpawnSetup &setup = child.setup;
     // Our handlers must never run here, in the parent's memory: all signals stay blocked
     // until every disposition is back to its default.
     resetSignalHandlers();
     sigset_t none;
     ::sigemptyset(&none);
     ::setsid();
-    if (setup.endsWithUs && (::prctl(PR_SET_PDEATHSIG, SIGTERM) < 0 || ::getppid() != child.parent))
+    if (child.endsWithUs && (::prctl(PR_SET_PDEATHSIG, SIGTERM) < 0 || ::getppid() != child.parent))
         return failWithErrno(child);
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (devNull < 0 || !placeStream(setup.streams.input, STDIN_FILENO, devNull) ||
-        !placeStream(setup.streams.output, STDOUT_FILENO, devNull) ||
-        !placeStream(setup.streams.error, STDERR_FILENO, devNull))
+    if (devNull < 0 || !placeStream(child.streams.input, STDIN_FILENO, devNull) ||
+        !placeStream(child.streams.output, STDOUT_FILENO, devNull) ||
+        !placeStream(child.streams.error, STDERR_FILENO, devNull))
         return failWithErrno(child);
     if (child.workingDirectory && ::chdir(child.workingDirectory) < 0)
         return failWithErrno(child);
     ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
-    for (const int kept : setup.inherited) {
-        if (::fcntl(kept, F_SETFD, 0) < 0)
+    for (qsizetype i = 0; i < child.inheritedCount; ++i) {
+        if (::fcntl(child.inherited[i], F_SETFD, 0) < 0)
             return failWithErrno(child);
     }
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::execv(child.argv[0], child.argv.data());
+    ::execv(child.argv[0], child.argv);
     return failWithErrno(child);
 }
 
