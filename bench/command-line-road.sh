@@ -29,23 +29,7 @@ rounds=${ROUNDS:-4}
 per_round=$(((runs + rounds - 1) / rounds))
 count=32
 
-work=$(realpath "$(mktemp -d)")
-prog=$work/program
-tools=$work/tools
-runtime=
-xvfb_pid=
-wm_pid=
-
-cleanup() {
-    local pids
-    # The program's copy (the companion, stand-ins) and the helpers, the C loop among them.
-    mapfile -t pids < <(pids_running_from "$prog" "$tools")
-    end_pids "${pids[@]}"
-    end_pids $wm_pid
-    end_pids $xvfb_pid
-    rm -rf "$work" "$runtime"
-}
-trap cleanup EXIT
+make_work_dir
 
 # The stand-in encoder, built into the program's copy; "record" adds a line per start to
 # $work/record with its working directory and arguments.

@@ -21,31 +21,8 @@ built=${1:-build}
 delay=${DELAY_MS:-1000}
 out=${OUT:-/tmp/first-paint-check}
 
-work=$(realpath "$(mktemp -d)")
-prog=$work/program
-tools=$work/tools
-runtime=
-xvfb_pid=
-wm_pid=
-late_pid=
+make_work_dir
 
-cleanup() {
-    [[ -z $late_pid ]] || end_pids "$late_pid"
-    end_pids $wm_pid
-    end_pids $xvfb_pid
-    rm -rf "$work" "$runtime"
-}
-trap cleanup EXIT
-
-build_tools() {
-    mkdir -p "$tools"
-    # shellcheck disable=SC2046 # pkg-config's flags are words
-    gcc -O2 -Wall -o "$tools/firstpaint" "$sources/firstpaint.c" \
-        $(pkg-config --cflags --libs xcb xcb-damage)
-    # shellcheck disable=SC2046
-    g++ -std=c++20 -O2 -Wall -fPIC -o "$tools/barewindow" "$sources/barewindow.cpp" \
-        $(pkg-config --cflags --libs Qt6Widgets)
-}
 
 # "MAPPED_MS PAINT_MS" from firstpaint's verbose line in the file $1.
 mapped_and_painted() {
@@ -59,13 +36,12 @@ check_late_painter() {
     # the frame around an empty window) and at one and a half (painted).
     "$tools/firstpaint" --verbose 2000 "$tools/barewindow" --paint-delay "$delay" \
         2>"$work/late" >/dev/null &
-    late_pid=$!
+    local late_pid=$!
     sleep "$(awk -v d="$delay" 'BEGIN { print d / 2000 }')"
     import -window root "$out/before.png"
     sleep "$(awk -v d="$delay" 'BEGIN { print d / 1000 }')"
     import -window root "$out/after.png"
     wait "$late_pid"
-    late_pid=
     read -r -a on_time < <(mapped_and_painted "$work/on-time")
     read -r -a late < <(mapped_and_painted "$work/late")
     echo "bare window: mapped at ${on_time[0]} ms, first paint at ${on_time[1]} ms"
@@ -87,7 +63,7 @@ picture_at_first_paint() {
 rm -rf "$out"
 mkdir -p "$out"
 copy_program "$built" "$prog"
-build_tools
+build_first_paint_tools
 use_private_runtime "$work"
 export QT_QPA_PLATFORM=xcb
 start_xvfb "$work"

@@ -26,6 +26,39 @@ pids_running_from() {
     find /proc/[0-9]*/exe -maxdepth 0 \( "${tests[@]:1}" \) 2>/dev/null | cut -d/ -f3
 }
 
+# A scratch directory $work for the script's program copy ($prog) and helpers ($tools). When
+# the script exits, every process running from either ends, then the window manager and the
+# X server, and the directories go.
+make_work_dir() {
+    work=$(realpath "$(mktemp -d)")
+    prog=$work/program
+    tools=$work/tools
+    runtime=
+    xvfb_pid=
+    wm_pid=
+    trap end_everything EXIT
+}
+
+end_everything() {
+    local pids
+    mapfile -t pids < <(pids_running_from "$prog" "$tools")
+    end_pids "${pids[@]}"
+    end_pids $wm_pid
+    end_pids $xvfb_pid
+    rm -rf "$work" "$runtime"
+}
+
+# Builds into $tools the first-paint timer and the bare Qt window it is compared with.
+build_first_paint_tools() {
+    mkdir -p "$tools"
+    # shellcheck disable=SC2046 # pkg-config's flags are words
+    gcc -O2 -Wall -o "$tools/firstpaint" "$sources/firstpaint.c" \
+        $(pkg-config --cflags --libs xcb xcb-damage)
+    # shellcheck disable=SC2046
+    g++ -std=c++20 -O2 -Wall -fPIC -o "$tools/barewindow" "$sources/barewindow.cpp" \
+        $(pkg-config --cflags --libs Qt6Widgets)
+}
+
 # Copies every orvalen* file of the build directory $1 into the program directory $2, beside
 # an empty cores/ for the stand-in encoder. Whatever the build puts there (the companion, a
 # module) comes along.

@@ -28,32 +28,8 @@ settle=${SETTLE_MS:-500}
 bare_text=${BARE_TEXT-変換するファイル}
 window_manager=${WINDOW_MANAGER:-openbox}
 
-work=$(realpath "$(mktemp -d)")
-prog=$work/program
-tools=$work/tools
-runtime=
-xvfb_pid=
-wm_pid=
+make_work_dir
 
-cleanup() {
-    local pids
-    mapfile -t pids < <(pids_running_from "$prog" "$tools")
-    end_pids "${pids[@]}"
-    end_pids $wm_pid
-    end_pids $xvfb_pid
-    rm -rf "$work" "$runtime"
-}
-trap cleanup EXIT
-
-build_tools() {
-    mkdir -p "$tools"
-    # shellcheck disable=SC2046 # pkg-config's flags are words
-    gcc -O2 -Wall -o "$tools/firstpaint" "$sources/firstpaint.c" \
-        $(pkg-config --cflags --libs xcb xcb-damage)
-    # shellcheck disable=SC2046
-    g++ -std=c++20 -O2 -Wall -fPIC -o "$tools/barewindow" "$sources/barewindow.cpp" \
-        $(pkg-config --cflags --libs Qt6Widgets)
-}
 
 orvalen_command=()
 bare_command=()
@@ -89,7 +65,7 @@ cross_check_rss() {
 }
 
 copy_program "$built" "$prog"
-build_tools
+build_first_paint_tools
 orvalen_command=("$prog/orvalen")
 # shellcheck disable=SC2034 # used through measure's name reference
 bare_command=("$tools/barewindow" --text "$bare_text")
