@@ -50,7 +50,7 @@ struct Child
     }
 };
 
-CHILD_CODE int failWithErrno(Child &child)
+[[noreturn]] CHILD_CODE void failWithErrno(Child &child)
 {
     child.error = errno;
     ::_exit(127);
@@ -84,22 +84,22 @@ CHILD_CODE int becomeProgram(void *argument)
     ::sigemptyset(&none);
     ::setsid();
     if (child.endsWithUs && (::prctl(PR_SET_PDEATHSIG, SIGTERM) < 0 || ::getppid() != child.parent))
-        return failWithErrno(child);
+        failWithErrno(child);
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (devNull < 0 || !placeStream(child.streams.input, STDIN_FILENO, devNull) ||
         !placeStream(child.streams.output, STDOUT_FILENO, devNull) ||
         !placeStream(child.streams.error, STDERR_FILENO, devNull))
-        return failWithErrno(child);
+        failWithErrno(child);
     if (child.workingDirectory && ::chdir(child.workingDirectory) < 0)
-        return failWithErrno(child);
+        failWithErrno(child);
     ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
     for (qsizetype i = 0; i < child.inheritedCount; ++i) {
         if (::fcntl(child.inherited[i], F_SETFD, 0) < 0)
-            return failWithErrno(child);
+            failWithErrno(child);
     }
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::execv(child.argv[0], child.argv);
-    return failWithErrno(child);
+    failWithErrno(child);
 }
 
 } // namespace
