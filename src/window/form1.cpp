@@ -40,13 +40,13 @@ QStringList installedJapaneseFamilies()
     return families;
 }
 
-QFont controlFont(const QStringList &families, qreal pointSize)
+QFont controlFont()
 {
     // Full hinting snaps glyphs to whole pixels, which keeps "kbps" inside its 25 px box.
     QFont font;
-    if (!families.isEmpty())
+    if (const QStringList families = installedJapaneseFamilies(); !families.isEmpty())
         font.setFamilies(families);
-    font.setPointSizeF(pointSize);
+    font.setPointSizeF(LargestPointSize);
     font.setWeight(QFont::Normal);
     font.setHintingPreference(QFont::PreferFullHinting);
     return font;
@@ -91,7 +91,7 @@ Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform(pl
     setFixedSize(ClientSize);
     setAcceptDrops(true);
     // Set before the controls exist, so that none lays out its text in another font first.
-    setFont(controlFont(installedJapaneseFamilies(), LargestPointSize));
+    setFont(controlFont());
 
     createControls();
     placeControls();

@@ -9,7 +9,6 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
-#include <algorithm>
 #include <cerrno>
 
 #include <sys/socket.h>
@@ -87,33 +86,40 @@ int CompanionLink::startSessionCompanion(const QByteArray &address, QString &fai
     const QByteArray path = address + ".socket";
     const QDeadlineTimer deadline(LockMilliseconds);
     int lock = -1;
-    int socket = -1;
-    while ((lock = lockSession(address)) < 0 && (socket = connectUnixSocket(path)) < 0) {
+    // The lock's holder is a companion that listens or is leaving, or an Orvalen starting one.
+    while ((lock = lockSession(address)) < 0) {
+        if (const int socket = connectUnixSocket(path); socket >= 0)
+            return socket;
         if (deadline.hasExpired()) {
             failure = companionFailure(companion, QStringLiteral("応答がありません"));
             return -1;
         }
         QThread::msleep(5);
     }
-    if (socket < 0)
-        socket = connectUnixSocket(path);
-    if (socket < 0) {
-        const int listening = listenOnUnixSocket(path);
-        failure = listening < 0
-                      ? companionFailure(companion, systemReason(errno))
-                      : startCompanion({"--session", displayPlatform->toUtf8(),
-                                        QByteArray::number(listening), QByteArray::number(lock)},
-                                       {{}, {}, {listening, lock}, false});
-        if (failure.isEmpty()) {
-            socket = connectUnixSocket(path);
-            if (socket < 0)
-                failure = companionFailure(companion, systemReason(errno));
-        }
-        if (listening >= 0)
-            ::close(listening);
+    // Ours: no companion listens, so the socket is ours to make.
+    const int socket = startOnOwnSocket(path, lock, failure);
+    ::close(lock);
+    return socket;
+}
+
+// Starts the companion on a new listening socket at path, handing it the session's lock too.
+int CompanionLink::startOnOwnSocket(const QByteArray &path, int lock, QString &failure)
+{
+    const int listening = listenOnUnixSocket(path);
+    if (listening < 0) {
+        failure = companionFailure(companion, systemReason(errno));
+        return -1;
     }
-    if (lock >= 0)
-        ::close(lock);
+    failure = startCompanion({"--session", displayPlatform->toUtf8(), QByteArray::number(listening),
+                              QByteArray::number(lock)},
+                             {{}, {}, {listening, lock}, false});
+    int socket = -1;
+    if (failure.isEmpty()) {
+        socket = connectUnixSocket(path);
+        if (socket < 0)
+            failure = companionFailure(companion, systemReason(errno));
+    }
+    ::close(listening);
     return socket;
 }
 

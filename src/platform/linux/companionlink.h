@@ -31,6 +31,7 @@ private:
     QString handToSession(const QByteArray &frame);
     QString handToBatch(const QByteArray &frame);
     int startSessionCompanion(const QByteArray &address, QString &failure);
+    int startOnOwnSocket(const QByteArray &path, int lock, QString &failure);
     QString startCompanion(const QByteArrayList &arguments, const SpawnSetup &setup);
     void reapEndedCompanions();
 
