@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <QList>
+#include <QMap>
 #include <QQueue>
 
 // A platform that records what it is asked and answers as a test scripted it.
@@ -18,9 +19,11 @@ public:
 
     QStringList givenArguments;
     QString givenProgramDirectory = QStringLiteral("/opt/orvalen");
-    QQueue<MessageAnswer> answers;        // message box answers; OK when none is left
-    QQueue<std::optional<QString>> files; // file dialog answers; a cancel when none is left
-    int launchesBeforeFailure = -1;       // the launch after this many fails; -1: none fails
+    QQueue<MessageAnswer> answers;             // message box answers; OK when none is left
+    QQueue<std::optional<QString>> files;      // file dialog answers; a cancel when none is left
+    int launchesBeforeFailure = -1;            // the launch after this many fails; -1: none fails
+    QMap<QString, ConversionOutcome> outcomes; // the companion's answer by input; Started if none
+    QString batchFailure;                      // the companion answers for no batch
 
     QList<EncoderCall> launches;
     QList<Message> messages;
@@ -29,6 +32,7 @@ public:
     QStringList dialogFilters;
     std::optional<int> endedWith;
     int callsAfterEnd = 0;
+    int finishedBatches = 0;
 
     QStringList arguments() const override { return givenArguments; }
 
@@ -41,6 +45,20 @@ public:
             return {QStringLiteral("cannot start ") + call.encoder};
         launches.append(call);
         return {};
+    }
+
+    BatchAnswer finishBatch() override
+    {
+        noteCall();
+        BatchAnswer answer{{}, batchFailure};
+        for (const EncoderCall &call : launches.sliced(launchesAnswered)) {
+            const ConversionOutcome started{ConversionOutcome::Kind::Started};
+            if (batchFailure.isEmpty())
+                answer.conversions.append({call, outcomes.value(call.input(), started)});
+        }
+        launchesAnswered = launches.size();
+        ++finishedBatches;
+        return answer;
     }
 
     MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override
@@ -81,6 +99,8 @@ public:
     }
 
 private:
+    qsizetype launchesAnswered = 0;
+
     // The real program is gone after endProgram: nothing may be asked of it any more.
     void noteCall()
     {

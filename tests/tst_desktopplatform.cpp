@@ -335,16 +335,19 @@ void TestDesktopPlatform::spawnedProgramGetsItsSetup()
 }
 
 // A companion that leaves still serves the clients that connected before, and refuses the
-// ones after, which then start a companion of their own.
+// ones after, which then start a companion of their own. Its socket lies in a runtime
+// folder whose path is too long for a socket address.
 void TestDesktopPlatform::leavingListenerTakesQueuedClients()
 {
-    QTemporaryDir folder;
-    const QByteArray address = QFile::encodeName(folder.filePath("session"));
+    QTemporaryDir base;
+    const QString runtime = base.filePath(QString(120, u'r'));
+    QVERIFY(QDir().mkpath(runtime));
+    const QByteArray address = QFile::encodeName(runtime + "/session");
     const int lock = lockSession(address);
     QVERIFY(lock >= 0);
     QCOMPARE(lockSession(address), -1);
     RequestListener listener;
-    QVERIFY(listener.adopt(listenOnUnixSocket(address + ".socket"), lock));
+    QVERIFY(listener.adopt(listenOnUnixSocket(address + ".socket"), lock, address + ".socket"));
 
     const int early = connectUnixSocket(address + ".socket");
     QVERIFY(early >= 0);
@@ -354,7 +357,7 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
     listener.close();
     QCOMPARE(accepted.size(), 1);
     QCOMPARE(connectUnixSocket(address + ".socket"), -1);
-    QVERIFY(!QFile::exists(folder.filePath("session.socket")));
+    QVERIFY(!QFile::exists(runtime + "/session.socket"));
     const int next = lockSession(address);
     QVERIFY(next >= 0);
     for (const int descriptor : {early, accepted.constFirst(), next})

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,7 +16,8 @@ namespace {
 
 // An encoder that records its arguments (NUL-separated) and the state it was started in,
 // in files of the program directory; the last one, written through a rename, marks its end.
-// It fails on inputs named fail*, and takes a while on inputs named slow*.
+// It fails on inputs named fail*, takes a while on inputs named slow*, and otherwise writes
+// "mp3" into its output.
 const char RecordingEncoder[] = R"sh(#!/bin/sh
 # First the shell's own commands only: starting a program briefly opens pipes and blocks
 # signals in the shell, which would be seen here. The script itself is left out.
@@ -36,6 +39,8 @@ case "$(basename "$3")" in
     fail*) echo "$3: Invalid data found when processing input" >&2; exit 1 ;;
     slow*) sleep 2 ;;
 esac
+for output; do :; done
+printf mp3 > "$output"
 printf '%s\0' "$@" > "$record.args"
 mv "$record.args" "$record.done"
 )sh";
@@ -54,6 +59,32 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The output that the encoder's temporary file stands for: "dir/.name.XXXXXX.ext" is
+// "dir/name" when name ends in .ext; any other name stays as it is.
+QByteArray outputOfTemporary(const QByteArray &temporary)
+{
+    const qsizetype slash = temporary.lastIndexOf('/') + 1;
+    const QByteArray name = temporary.sliced(slash);
+    const QByteArray extension = name.sliced(std::max<qsizetype>(name.lastIndexOf('.'), 0));
+    const qsizetype unique = name.size() - extension.size() - 7;
+    if (!name.startsWith('.') || unique < 1 || name.at(unique) != '.')
+        return temporary;
+    const QByteArray output = name.sliced(1, unique - 1);
+    return output.endsWith(extension) ? temporary.first(slash) + output : temporary;
+}
+
+// The files of a folder that hold a conversion's output for now.
+QStringList temporaryFiles(const QString &folder)
+{
+    QStringList found;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+        const QByteArray bytes = QFile::encodeName(name);
+        if (outputOfTemporary(bytes) != bytes)
+            found.append(name);
+    }
+    return found;
 }
 
 // A program directory holding copies of the built programs and, if given, an encoder.
@@ -88,6 +119,7 @@ struct ProgramDirectory
         for (const QString &name : QDir(path()).entryList({"record.*.done"}, QDir::Files)) {
             QByteArrayList arguments = readFile(path() + '/' + name).split('\0');
             arguments.removeLast();
+            arguments.last() = outputOfTemporary(arguments.last());
             recorded.append(arguments);
         }
         std::sort(recorded.begin(), recorded.end());
@@ -156,10 +188,20 @@ QString errors(const ProgramDirectory &directory)
 void makeClip(const QString &path, const QString &seconds)
 {
     QProcess encoder;
-    encoder.start(SYSTEM_ENCODER, {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                                   "sine=frequency=440:duration=" + seconds, path});
+    encoder.start(SYSTEM_ENCODER,
+                  {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                   "sine=frequency=440:sample_rate=8000:duration=" + seconds, path});
     QVERIFY(encoder.waitForFinished(30'000));
     QCOMPARE(encoder.exitCode(), 0);
+}
+
+// The audio codec, sample rate and channels of the first stream, as ffprobe tells them.
+QByteArray probe(const QString &path)
+{
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries",
+                            "stream=codec_name,sample_rate,channels", "-of", "csv=p=0", path});
+    return probe.waitForFinished(30'000) ? probe.readAllStandardOutput() : QByteArray();
 }
 
 // An X server that takes connections and never answers them.
@@ -200,6 +242,10 @@ private slots:
     void oneWriterPerOutput();
     void inputIsNeverItsOwnOutput();
     void sameStemWithTheRealEncoder();
+    void waitedConversions_data();
+    void waitedConversions();
+    void companionThatDoesNotAnswer_data();
+    void companionThatDoesNotAnswer();
     void withoutUsableDisplay_data();
     void withoutUsableDisplay();
     void encoderThatCannotStart_data();
@@ -329,8 +375,9 @@ void TestEndToEnd::oneWriterPerOutput()
     QCOMPARE(run(directory, {"slow.wav"}).exitCode, 0);
     QTest::qWait(300);
     const QByteArray again = QFile::encodeName(directory.path()) + "/link/slow.wav";
-    QCOMPARE(run(directory, {again}).exitCode, 0);
-    QTRY_VERIFY(errors(directory).contains("別の変換が書き込んでいます"));
+    // Told before the program returns, and in its exit status.
+    QCOMPARE(run(directory, {again}).exitCode, 4);
+    QVERIFY(errors(directory).contains("別の変換が書き込んでいます"));
     QVERIFY(errors(directory).startsWith("orvalen: " + again + " → "));
     QTRY_COMPARE(directory.recordedArguments(),
                  QList<QByteArrayList>{fixedPreset("slow.wav", "slow.mp3")});
@@ -350,8 +397,8 @@ void TestEndToEnd::inputIsNeverItsOwnOutput()
     QVERIFY(::link(QFile::encodeName(directory.work() + "/X.MP3"),
                    QFile::encodeName(directory.work() + "/X.mp3")) == 0);
     writeFile(directory.work() + "/same.mp3", "kept");
-    QCOMPARE(run(directory, {"X.MP3", "same.mp3"}).exitCode, 0);
-    QTRY_COMPARE(errors(directory).count('\n'), 2);
+    QCOMPARE(run(directory, {"X.MP3", "same.mp3"}).exitCode, 4);
+    QCOMPARE(errors(directory).count('\n'), 2);
     QVERIFY(errors(directory).contains("orvalen: X.MP3 → X.mp3: 変換できません: "));
     QVERIFY(errors(directory).contains("orvalen: same.mp3 → same.mp3: 変換できません: "));
     QCOMPARE(readFile(directory.work() + "/X.mp3"), "the only copy");
@@ -375,12 +422,111 @@ void TestEndToEnd::sameStemWithTheRealEncoder()
                 {"-v", "error", "-i", directory.work() + "/song.mp3", "-f", "null", "-"});
     QVERIFY(check.waitForFinished(30'000));
     QCOMPARE(check.readAllStandardError(), "");
-    QProcess probe;
-    probe.start("ffprobe",
-                {"-v", "error", "-show_entries", "stream=codec_name,sample_rate,channels", "-of",
-                 "csv=p=0", directory.work() + "/song.mp3"});
-    QVERIFY(probe.waitForFinished(30'000));
-    QCOMPARE(probe.readAllStandardOutput(), "mp3,44100,2\n");
+    QCOMPARE(probe(directory.work() + "/song.mp3"), "mp3,44100,2\n");
+}
+
+// With --wait, the program returns once its conversion has ended, and an MP3 appears only
+// whole: a failure or a stop leaves an earlier one as it was, and no temporary file stays.
+void TestEndToEnd::waitedConversions_data()
+{
+    QTest::addColumn<QString>("clip");  // seconds of sound, or "garbage"
+    QTest::addColumn<QString>("runIn"); // below the work folder
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("earlier"); // the MP3 there before; none when empty
+    QTest::addColumn<bool>("interrupted");   // Ctrl+C once the encoder writes
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("succeeds") << "2"
+                              << "" << QByteArray("clip.wav") << QByteArray() << false << 0 << "";
+    QTest::newRow("replaces an earlier MP3")
+        << "2"
+        << "" << QByteArray("clip.wav") << QByteArray("earlier") << false << 0 << "";
+    QTest::newRow("a relative name from another folder")
+        << "2"
+        << "sub" << QByteArray("../clip.wav") << QByteArray() << false << 0 << "";
+    QTest::newRow("fails: the earlier MP3 stays")
+        << "garbage"
+        << "" << QByteArray("clip.wav") << QByteArray("earlier") << false << 5
+        << "orvalen: clip.wav → clip.mp3: 変換に失敗しました（終了コード 1）: ";
+    QTest::newRow("stopped by Ctrl+C: the earlier MP3 stays")
+        << "1200"
+        << "" << QByteArray("clip.wav") << QByteArray("earlier") << true << 5
+        << "orvalen: clip.wav → clip.mp3: 変換を中止しました。\n";
+}
+
+void TestEndToEnd::waitedConversions()
+{
+    QFETCH(QString, clip);
+    QFETCH(QString, runIn);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, earlier);
+    QFETCH(bool, interrupted);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+
+    ProgramDirectory directory{QByteArray()};
+    QVERIFY(QFile::link(SYSTEM_ENCODER, directory.encoderPath()));
+    const QString input = directory.work() + "/clip.wav";
+    const QString output = directory.work() + "/clip.mp3";
+    if (clip == "garbage")
+        writeFile(input, "not a sound");
+    else
+        makeClip(input, clip);
+    if (!earlier.isEmpty())
+        writeFile(output, earlier);
+    const QString folder = directory.work() + '/' + runIn;
+    QVERIFY(QDir().mkpath(folder));
+
+    QProcess orvalen;
+    orvalen.setProcessEnvironment(withoutDisplay(directory.runtime()));
+    orvalen.setWorkingDirectory(folder);
+    orvalen.start(directory.program(), {"--wait", name});
+    QVERIFY(orvalen.waitForStarted());
+    if (interrupted) {
+        QTRY_VERIFY(!temporaryFiles(directory.work()).isEmpty() &&
+                    QFileInfo(directory.work() + '/' + temporaryFiles(directory.work())[0]).size() >
+                        0);
+        ::kill(pid_t(orvalen.processId()), SIGINT);
+    }
+    QVERIFY(orvalen.waitForFinished(60'000));
+    QCOMPARE(orvalen.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(orvalen.exitCode(), status);
+    const QString errors = QString::fromUtf8(orvalen.readAllStandardError());
+    QVERIFY2(error.isEmpty() ? errors.isEmpty() : errors.startsWith(error), qPrintable(errors));
+
+    if (status == 0)
+        QCOMPARE(probe(output), "mp3,44100,2\n");
+    else
+        QCOMPARE(readFile(output), earlier);
+    QCOMPARE(temporaryFiles(directory.work()), QStringList{});
+}
+
+// A companion that ends at once, or stops, leaves no conversion unaccounted for: the program
+// names the files it cannot vouch for and says so in its exit status.
+void TestEndToEnd::companionThatDoesNotAnswer_data()
+{
+    QTest::addColumn<QByteArray>("companion");
+
+    QTest::newRow("ends at once") << QByteArray("#!/bin/sh\nexit 0\n");
+    QTest::newRow("stopped") << QByteArray("#!/bin/sh\necho $$ > \"$(dirname \"$0\")/stopped\"\n"
+                                           "kill -STOP $$\n");
+}
+
+void TestEndToEnd::companionThatDoesNotAnswer()
+{
+    QFETCH(QByteArray, companion);
+
+    ProgramDirectory directory;
+    const QString path = directory.path() + "/orvalen-conversion";
+    QVERIFY(QFile::remove(path));
+    writeFile(path, companion, true);
+    const Run result = run(directory, {"a.wav", "b.wav"});
+    if (const QByteArray stopped = readFile(directory.path() + "/stopped"); !stopped.isEmpty())
+        ::kill(stopped.trimmed().toInt(), SIGKILL);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(errors(directory).contains("変換を見守るプログラム"), qPrintable(errors(directory)));
+    QVERIFY2(errors(directory).endsWith("\na.wav\nb.wav\n"), qPrintable(errors(directory)));
 }
 
 void TestEndToEnd::withoutUsableDisplay_data()

@@ -4,9 +4,11 @@
 #include "platform/linux/encoderprocess.h"
 #include "platform/linux/filechecks.h"
 #include "platform/linux/outputlock.h"
+#include "platform/linux/temporaryoutput.h"
 
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -14,21 +16,6 @@ namespace {
 constexpr int ForcedStopMilliseconds = 5'000;
 
 } // namespace
-
-QString ConversionOutcome::text() const
-{
-    switch (kind) {
-    case Kind::Succeeded:
-        return QStringLiteral("変換が終わりました。");
-    case Kind::Failed:
-        return QStringLiteral("変換に失敗しました（%1）\n%2").arg(detail, lastMessage);
-    case Kind::Refused:
-        return QStringLiteral("変換できません: %1").arg(detail);
-    case Kind::Stopped:
-        break;
-    }
-    return QStringLiteral("変換を中止しました。出力ファイルは途中までです。");
-}
 
 Conversion::Conversion(ConversionRequest request, QObject *parent)
     : QObject(parent), order(std::move(request))
@@ -42,12 +29,13 @@ bool Conversion::isRunning() const
     return encoder != nullptr;
 }
 
-void Conversion::start()
+ConversionOutcome Conversion::start()
 {
     const QByteArray directory = fileNameToBytes(order.workingDirectory);
     const QByteArray input = fileNameToBytes(order.call.input());
     const QByteArray output = fileNameToBytes(order.call.output());
-    if (order.call.encoder.isEmpty() || output.isEmpty())
+    if (order.call.encoder.isEmpty() || output.isEmpty() ||
+        !order.workingDirectory.startsWith(u'/'))
         return refuse(QStringLiteral("変換の指示が正しくありません。"));
 
     lock = std::make_unique<OutputLock>();
@@ -64,9 +52,15 @@ void Conversion::start()
         return refuse(QStringLiteral("出力ファイルが入力ファイルと同じファイルです。"
                                      "変換すると入力ファイルが失われます。"));
 
+    temporary = std::make_unique<TemporaryOutput>();
+    if (const int error = temporary->create(directory, output))
+        return refuse(QStringLiteral("出力ファイルのフォルダーに書き込めません: %1")
+                          .arg(systemReason(error)));
+
     QByteArrayList arguments;
     for (const QString &argument : order.call.arguments)
         arguments.append(fileNameToBytes(argument));
+    arguments.last() = temporary->encoderName();
     encoder = new EncoderProcess(this);
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
@@ -74,8 +68,16 @@ void Conversion::start()
             encoder->start(directory, fileNameToBytes(order.call.encoder), arguments)) {
         delete encoder;
         encoder = nullptr;
-        refuse(encoderStartFailure(order.call.encoder, systemReason(error)));
+        return refuse(encoderStartFailure(order.call.encoder, systemReason(error)));
     }
+    temporary->removeLeftovers();
+    return {ConversionOutcome::Kind::Started};
+}
+
+void Conversion::watch()
+{
+    if (encoder)
+        encoder->watch();
 }
 
 void Conversion::stop()
@@ -90,10 +92,11 @@ void Conversion::stop()
     forcedStop->start(ForcedStopMilliseconds);
 }
 
-void Conversion::refuse(const QString &reason)
+ConversionOutcome Conversion::refuse(const QString &reason)
 {
+    temporary.reset();
     lock.reset();
-    emit finished({ConversionOutcome::Kind::Refused, reason});
+    return {ConversionOutcome::Kind::Refused, reason};
 }
 
 void Conversion::takeOutput(const QByteArray &bytes)
@@ -108,13 +111,30 @@ void Conversion::end(int exitCode, bool bySignal)
     encoder = nullptr;
     delete forcedStop;
     forcedStop = nullptr;
+    const ConversionOutcome outcome = outcomeOfEnd(exitCode, bySignal);
+    temporary.reset();
     lock.reset();
+    emit finished(outcome);
+}
 
+// Puts the output in place after a success; the temporary file goes in every other case.
+ConversionOutcome Conversion::outcomeOfEnd(int exitCode, bool bySignal)
+{
+    using Kind = ConversionOutcome::Kind;
     if (stopping)
-        return emit finished({ConversionOutcome::Kind::Stopped, {}});
-    if (!bySignal && exitCode == 0)
-        return emit finished({ConversionOutcome::Kind::Succeeded, {}});
-    const QString status = bySignal ? QStringLiteral("シグナル %1 で終了").arg(exitCode)
-                                    : QStringLiteral("終了コード %1").arg(exitCode);
-    emit finished({ConversionOutcome::Kind::Failed, status, encoderOutput.lastMessage()});
+        return {Kind::Stopped};
+    if (bySignal)
+        return {Kind::Failed, QStringLiteral("シグナル %1 で終了").arg(exitCode),
+                encoderOutput.lastMessage()};
+    if (exitCode != 0)
+        return {Kind::Failed, QStringLiteral("終了コード %1").arg(exitCode),
+                encoderOutput.lastMessage()};
+    const int error = temporary->replaceOutput();
+    if (error == ENODATA)
+        return {Kind::Failed, QStringLiteral("エンコーダーが何も書きませんでした"),
+                encoderOutput.lastMessage()};
+    if (error != 0)
+        return {Kind::Failed,
+                QStringLiteral("出力ファイルを置き換えられません: %1").arg(systemReason(error))};
+    return {Kind::Succeeded};
 }

@@ -10,29 +10,13 @@
 class EncoderProcess;
 class OutputLock;
 class QTimer;
-
-// How a conversion ended.
-struct ConversionOutcome
-{
-    enum class Kind
-    {
-        Succeeded,
-        Failed,  // the encoder ended with an error
-        Refused, // the encoder was never started
-        Stopped  // the user stopped it
-    };
-
-    Kind kind;
-    QString detail = {};      // Failed: the encoder's exit status; Refused: why
-    QString lastMessage = {}; // Failed: the encoder's last message, its reason as a rule
-
-    // What the user is told, in one or two lines.
-    QString text() const;
-};
+class TemporaryOutput;
 
 // One conversion, watched from start to end. It takes the output's lock and makes sure the
 // output is not the input before the encoder starts, so no other conversion writes the
-// same file and no input is overwritten by its own output.
+// same file and no input is overwritten by its own output. The encoder writes a temporary
+// file beside the output, which replaces the output only once the encoder has succeeded:
+// a conversion that fails or is stopped leaves an earlier output as it was.
 class Conversion : public QObject
 {
     Q_OBJECT
@@ -45,10 +29,14 @@ public:
     const EncoderOutput &output() const { return encoderOutput; }
     bool isRunning() const;
 
-    // Starts the encoder, or refuses to; either way `finished` follows once it is over.
-    void start();
+    // Starts the encoder, or refuses to; says which. After a start, `finished` follows once
+    // the encoder has ended, as long as the conversion is watched.
+    ConversionOutcome start();
 
-    // Asks the encoder to stop and finish its file; ends it for sure 5 seconds later.
+    // Follows the encoder from the event loop, which must exist.
+    void watch();
+
+    // Asks the encoder to stop; ends it for sure 5 seconds later.
     void stop();
 
 signals:
@@ -56,13 +44,15 @@ signals:
     void finished(const ConversionOutcome &outcome);
 
 private:
-    void refuse(const QString &reason);
+    ConversionOutcome refuse(const QString &reason);
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);
+    ConversionOutcome outcomeOfEnd(int exitCode, bool bySignal);
 
     ConversionRequest order;
     EncoderOutput encoderOutput;
     std::unique_ptr<OutputLock> lock;
+    std::unique_ptr<TemporaryOutput> temporary;
     EncoderProcess *encoder = nullptr;
     QTimer *forcedStop = nullptr;
     bool stopping = false;

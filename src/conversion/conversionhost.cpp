@@ -1,46 +1,77 @@
 #include "conversionhost.h"
 
 #include "conversion.h"
-#include "conversionwindow.h"
 #include "platform/linux/requestsocket.h"
 #include "platform/standarderror.h"
+#include "platform/windowpart.h"
 
 #include <QTimer>
 
-namespace {
-
-void reportUnlessSucceeded(const Conversion &conversion, const ConversionOutcome &outcome)
+// One conversion of the host: the stream that asked for it (none once that stream is
+// gone), and its window once it has one.
+class ConversionHost::Entry final : public QObject, public ConversionControl
 {
-    if (outcome.kind == ConversionOutcome::Kind::Succeeded)
-        return;
-    const EncoderCall &call = conversion.request().call;
-    writeLineToStandardError(
-        QStringLiteral("orvalen: %1 → %2: %3")
-            .arg(call.input(), call.output(), outcome.text().replace(u'\n', QStringLiteral(": "))));
-}
+public:
+    Entry(ConversionHost &host, const ConversionRequest &request, RequestConnection *client,
+          quint32 number)
+        : QObject(&host), host(host), conversion(new Conversion(request, this)), client(client),
+          number(number)
+    {
+    }
 
-} // namespace
+    bool isRunning() const override { return conversion->isRunning(); }
+    void stop() override { conversion->stop(); }
+    void windowClosed() override { host.forget(this); }
+
+    void showProgress() const
+    {
+        if (view)
+            view->showProgress(conversion->output().percentDone(),
+                               conversion->output().latestLines());
+    }
+
+    ConversionHost &host;
+    Conversion *conversion;
+    RequestConnection *client;
+    quint32 number;
+    ConversionView *view = nullptr;
+    // How it went, while it has no window to show that yet.
+    std::optional<ConversionOutcome> outcome;
+};
 
 ConversionHost::ConversionHost(Presentation presentation, QObject *parent)
     : QObject(parent), presentation(presentation)
 {
 }
 
+ConversionHost::~ConversionHost() = default;
+
 void ConversionHost::serve(int descriptor)
 {
-    auto *connection = new RequestConnection(descriptor, this);
-    ++streams;
-    connect(connection, &RequestConnection::received, this, &ConversionHost::start);
-    connect(connection, &RequestConnection::closed, this, [this, connection] {
-        connection->deleteLater();
-        --streams;
-        leaveIfIdle();
-    });
+    auto *client = new RequestConnection(descriptor, this);
+    streams.insert(client, 0);
+    connect(client, &RequestConnection::received, this,
+            [this, client](const ProgramMessage &message) { take(client, message); });
+    connect(client, &RequestConnection::closed, this, [this, client] { closeStream(client); });
+    client->readAvailable();
+    if (watching)
+        client->watch();
+}
+
+void ConversionHost::watch(WindowPart *windowPart)
+{
+    watching = true;
+    windows = windowPart;
+    for (RequestConnection *client : streams.keys())
+        client->watch();
+    for (Entry *entry : std::as_const(entries))
+        entry->conversion->watch();
+    showWindows();
 }
 
 bool ConversionHost::isIdle() const
 {
-    return streams == 0 && conversions == 0;
+    return streams.isEmpty() && entries.isEmpty();
 }
 
 void ConversionHost::leaveIfIdle()
@@ -49,30 +80,84 @@ void ConversionHost::leaveIfIdle()
         emit idle();
 }
 
-void ConversionHost::start(const ConversionRequest &request)
+void ConversionHost::take(RequestConnection *client, const ProgramMessage &message)
 {
-    auto *conversion = new Conversion(request);
-    QObject *presenter = conversion;
-    ConversionWindow *window = nullptr;
-    if (presentation == Presentation::Windows) {
-        window = new ConversionWindow(conversion);
-        presenter = window;
-    } else {
-        conversion->setParent(this);
-        connect(conversion, &Conversion::finished, this,
-                [conversion](const ConversionOutcome &outcome) {
-                    reportUnlessSucceeded(*conversion, outcome);
-                    conversion->deleteLater();
-                });
+    if (const auto *request = std::get_if<ConversionRequest>(&message))
+        return start(client, *request);
+    for (Entry *entry : std::as_const(entries)) {
+        if (entry->client == client)
+            entry->stop();
     }
-    ++conversions;
-    connect(presenter, &QObject::destroyed, this, [this] {
-        --conversions;
-        leaveIfIdle();
-    });
-    conversion->start();
-    // Shown once the encoder runs, and after the requests already waiting have started
-    // theirs: making a window takes longer than starting a process.
-    if (window)
-        QTimer::singleShot(0, window, &QWidget::show);
+}
+
+void ConversionHost::start(RequestConnection *client, const ConversionRequest &request)
+{
+    auto *entry = new Entry(*this, request, client, streams[client]++);
+    const ConversionOutcome outcome = entry->conversion->start();
+    client->send({entry->number, outcome});
+    // A refusal is the asking program's to report; a window shows it too.
+    if (outcome.kind == ConversionOutcome::Kind::Refused && presentation != Presentation::Windows)
+        return entry->deleteLater();
+    if (outcome.kind == ConversionOutcome::Kind::Refused)
+        entry->outcome = outcome;
+    connect(entry->conversion, &Conversion::finished, entry,
+            [this, entry](const ConversionOutcome &ended) { end(entry, ended); });
+    connect(entry->conversion, &Conversion::outputChanged, entry, &Entry::showProgress);
+    entries.append(entry);
+    if (!watching)
+        return;
+    entry->conversion->watch();
+    // Shown after the requests already waiting have started their encoders: making a window
+    // takes longer than starting a process.
+    QTimer::singleShot(0, this, &ConversionHost::showWindows);
+}
+
+void ConversionHost::end(Entry *entry, const ConversionOutcome &outcome)
+{
+    const bool reported = entry->client && entry->conversion->request().waited;
+    if (reported)
+        entry->client->send({entry->number, outcome});
+    if (!reported && presentation == Presentation::StandardError &&
+        outcome.kind != ConversionOutcome::Kind::Succeeded)
+        writeLineToStandardError(outcomeLine(entry->conversion->request().call, outcome));
+    if (entry->view)
+        return entry->view->showEnd(outcome);
+    if (!windows || outcome.kind == ConversionOutcome::Kind::Succeeded)
+        return forget(entry);
+    entry->outcome = outcome;
+}
+
+void ConversionHost::forget(Entry *entry)
+{
+    if (!entries.removeOne(entry))
+        return;
+    entry->deleteLater();
+    leaveIfIdle();
+}
+
+void ConversionHost::closeStream(RequestConnection *client)
+{
+    streams.remove(client);
+    for (Entry *entry : std::as_const(entries)) {
+        if (entry->client == client)
+            entry->client = nullptr;
+    }
+    client->deleteLater();
+    leaveIfIdle();
+}
+
+void ConversionHost::showWindows()
+{
+    const QList<Entry *> all = entries;
+    for (Entry *entry : all) {
+        // Without windows, a conversion that has nothing more to run has nothing to show.
+        if (!windows && entry->outcome)
+            forget(entry);
+        if (!windows || entry->view)
+            continue;
+        entry->view = windows->showConversion(entry->conversion->request(), *entry);
+        entry->showProgress();
+        if (entry->outcome)
+            entry->view->showEnd(*entry->outcome);
+    }
 }

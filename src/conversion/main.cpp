@@ -1,14 +1,16 @@
 #include "conversionhost.h"
-#include "platform/applicationsetup.h"
 #include "platform/linux/requestsocket.h"
+#include "platform/linux/windowpartloader.h"
+#include "platform/programlocation.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include <unistd.h>
 
@@ -17,32 +19,65 @@ namespace {
 // A session companion that no Orvalen reaches in this time leaves again.
 constexpr int FirstRequestMilliseconds = 10'000;
 
+char programName[] = "orvalen-conversion";
+
+// The event loop's application object where no window part made one.
+std::unique_ptr<QCoreApplication> coreApplication()
+{
+    static int argc = 1;
+    static char *argv[] = {programName, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 // The conversions of one command line without a display: requests come on standard input
 // until that Orvalen has ended; failures go to the standard error it shared with us.
 int runBatch()
 {
-    static int argc = 1;
-    static char name[] = "orvalen-conversion";
-    static char *argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
     ConversionHost host(ConversionHost::Presentation::StandardError);
-    QObject::connect(&host, &ConversionHost::idle, &application, &QCoreApplication::quit);
     host.serve(STDIN_FILENO);
+    application = coreApplication();
+    QObject::connect(&host, &ConversionHost::idle, application.get(), &QCoreApplication::quit);
+    host.watch(nullptr);
+    QTimer::singleShot(0, &host, &ConversionHost::leaveIfIdle);
     return QCoreApplication::exec();
+}
+
+// The window part, with its application object on the display; nothing when its module
+// cannot be loaded.
+std::unique_ptr<WindowPart> loadWindowPart(const char *startedAs, const QString &displayPlatform)
+{
+    const std::optional<QByteArray> directory = locateProgramDirectory(startedAs);
+    QString failure;
+    MakeWindowPart *make = directory ? loadWindowPartModule(*directory, failure) : nullptr;
+    if (!make)
+        return nullptr;
+    std::unique_ptr<WindowPart> part(make(displayPlatform.toUtf8().constData()));
+    part->prepareEventLoop();
+    return part;
 }
 
 // The conversions of a display's whole session, each in a window of its own, requested on
 // the listening socket that the Orvalen which started us made, under the session's lock.
-int serveSession(const QString &displayPlatform, int listeningSocket, int sessionLock)
+// The encoders of the requests already waiting start before the window toolkit loads.
+int serveSession(const char *startedAs, const QString &displayPlatform, int listeningSocket,
+                 int sessionLock)
 {
-    // The application first: the listener watches its socket through the event loop.
-    const std::unique_ptr<QApplication> application = makeApplication(displayPlatform);
-    QApplication::setQuitOnLastWindowClosed(false);
+    // Made once the first encoders run; they outlive what works in their event loop.
+    std::unique_ptr<WindowPart> windows;
+    std::unique_ptr<QCoreApplication> application;
     RequestListener listener;
-    if (!listener.adopt(listeningSocket, sessionLock))
+    if (!listener.adopt(listeningSocket, sessionLock, sessionAddress(displayPlatform) + ".socket"))
         return 2;
     ConversionHost host(ConversionHost::Presentation::Windows);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
+    listener.acceptWaiting();
+
+    windows = loadWindowPart(startedAs, displayPlatform);
+    if (!windows)
+        application = coreApplication();
+    listener.watch();
+    host.watch(windows.get());
     // Closing the listener takes the requests still queued in it, which keep us busy.
     QObject::connect(&host, &ConversionHost::idle, &listener, [&listener, &host] {
         listener.close();
@@ -50,7 +85,7 @@ int serveSession(const QString &displayPlatform, int listeningSocket, int sessio
             QCoreApplication::quit();
     });
     QTimer::singleShot(FirstRequestMilliseconds, &host, &ConversionHost::leaveIfIdle);
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -62,7 +97,8 @@ int main(int argc, char *argv[])
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
         return runBatch();
     if (argc == 5 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(QString::fromUtf8(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+        return serveSession(argv[0], QString::fromUtf8(argv[2]), std::atoi(argv[3]),
+                            std::atoi(argv[4]));
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "
                "--session <プラットフォーム> <待ち受けソケット> <ロック>\n",

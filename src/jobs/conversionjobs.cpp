@@ -4,7 +4,6 @@
 #include "encodercommand.h"
 #include "encoderlocation.h"
 #include "outputname.h"
-#include "platform/platform.h"
 
 JobResult Execute_givenfilename(Platform &platform, const QString &input, const QString &output,
                                 qint16 channels, const QString &bitrate)
@@ -37,4 +36,12 @@ JobResult Execute_choosefilename_fixbitrate(Platform &platform, const QString &i
 void reportLaunchFailure(Platform &platform, QWidget *window, const JobResult &result)
 {
     platform.messageBox(window, result.failure, MessageStyle::OkError);
+}
+
+BatchAnswer finishBatch(Platform &platform, QWidget *window)
+{
+    BatchAnswer answer = platform.finishBatch();
+    if (!answer.failure.isEmpty())
+        platform.messageBox(window, answer.failure, MessageStyle::OkError);
+    return answer;
 }

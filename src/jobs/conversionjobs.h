@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "platform/platform.h"
 
 class BatchOutputs;
-class Platform;
 class QWidget;
 
 // How a conversion job ended.
@@ -36,3 +35,8 @@ JobResult Execute_choosefilename_fixbitrate(Platform &platform, const QString &i
 
 // Shows why a conversion could not be started.
 void reportLaunchFailure(Platform &platform, QWidget *window, const JobResult &result);
+
+// Ends a batch of conversions: waits until the companion has started or refused each one (or,
+// when the program waits for its conversions, until each has ended), and returns what it
+// answered. A companion that did not answer for all is told over the window.
+BatchAnswer finishBatch(Platform &platform, QWidget *window);

@@ -1,10 +1,17 @@
 #pragma once
 
+#include "conversionoutcome.h"
 #include "encodercall.h"
 
 #include <QByteArray>
 
 #include <optional>
+#include <variant>
+
+// The messages between the program and its companion, over one stream per batch. The
+// program sends one request per conversion, and may ask for its conversions to stop; the
+// companion answers each request, in the order it came, once its encoder has started or it
+// was refused, and again when it has ended if the request asked for that.
 
 // One conversion as the program hands it to its companion: the encoder run, and the
 // working directory that its relative names are found in.
@@ -12,13 +19,38 @@ struct ConversionRequest
 {
     QString workingDirectory;
     EncoderCall call;
+    // The program waits for the conversion's end and reports it itself.
+    bool waited = false;
 
     bool operator==(const ConversionRequest &) const = default;
 };
 
-// The request as one frame of a byte stream: its length, then its fields.
-QByteArray toFrame(const ConversionRequest &request);
+// Stop every conversion that this stream asked for.
+struct StopRequest
+{
+    bool operator==(const StopRequest &) const = default;
+};
 
-// Takes the first whole frame off the front of a stream's bytes. Nothing while the frame
-// is incomplete; a frame that does not hold a request is dropped and yields an empty one.
-std::optional<ConversionRequest> takeFrame(QByteArray &stream);
+using ProgramMessage = std::variant<ConversionRequest, StopRequest>;
+
+// The companion's answer about the request with that number (from 0, in the stream's order).
+struct ConversionReport
+{
+    quint32 request;
+    ConversionOutcome outcome;
+
+    bool operator==(const ConversionReport &) const = default;
+};
+
+// A message as one frame of a byte stream: its length, then its fields.
+QByteArray toFrame(const ProgramMessage &message);
+QByteArray toFrame(const ConversionReport &report);
+
+// Takes the first whole frame off the front of a stream's bytes. Nothing while the frame is
+// incomplete. A frame that does not hold a message is dropped and yields an empty request,
+// which the companion refuses.
+std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream);
+
+// As takeProgramMessage, for the companion's answers; a frame that does not hold one
+// yields a report on no request the program made.
+std::optional<ConversionReport> takeReport(QByteArray &stream);

@@ -13,13 +13,18 @@ class CompanionLink;
 class DesktopPlatform final : public Platform
 {
 public:
-    // Takes the user's arguments (after the program's name) and the program's directory.
-    DesktopPlatform(const QByteArrayList &arguments, const QByteArray &programDirectory);
+    // Takes the user's arguments (after the program's name and its options) and the
+    // program's directory. With `waitForConversions`, a batch ends only once its conversions
+    // have, and SIGINT, SIGTERM and SIGHUP stop them instead of ending the program: make it
+    // before any thread starts, which would otherwise take those signals.
+    DesktopPlatform(const QByteArrayList &arguments, const QByteArray &programDirectory,
+                    bool waitForConversions = false);
     ~DesktopPlatform() override;
 
     QStringList arguments() const override;
     QString programDirectory() const override;
     LaunchResult launch(const EncoderCall &call) override;
+    BatchAnswer finishBatch() override;
     MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override;
     void writeError(const QString &text) override;
     void endProgram(int exitStatus) override;
@@ -44,6 +49,7 @@ private:
 
     QStringList userArguments;
     QString directory;
+    bool waits;
     std::shared_future<std::optional<QString>> foundDisplay;
     MakeWindowPart *makeWindowPart = nullptr;
     bool moduleFailed = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encodercall.h"
+#include "conversionoutcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -49,6 +49,11 @@ public:
     // Hands one encoder run to the companion that supervises it, without waiting for it.
     virtual LaunchResult launch(const EncoderCall &call) = 0;
 
+    // Ends the batch of the runs handed over since the last call: waits until the
+    // companion has started each one's encoder or refused it (when the program waits for
+    // its conversions, until each has ended), a few seconds at most without an answer.
+    virtual BatchAnswer finishBatch() = 0;
+
     // Shows a modal message box over the parent window (none on the command line) and
     // returns the button pressed. The text also goes to standard error.
     virtual MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) = 0;
@@ -56,7 +61,9 @@ public:
     // Writes one report to standard error only.
     virtual void writeError(const QString &text) = 0;
 
-    // Ends the window's event loop with the given exit status; closes the window.
+    // Ends the window's event loop with the given exit status; closes the window. Like the
+    // end of a batch, it waits first for the companion's answers about the conversions handed
+    // over, and names on standard error those that it refused.
     virtual void endProgram(int exitStatus) = 0;
 
     // Asks the user for one file to open; nothing when the user cancels.

@@ -48,6 +48,25 @@ QString leftOverReport(const QStringList &names)
            names.join(u'\n');
 }
 
+// Names each conversion that was not started, or did not succeed, on standard error, and
+// gives the exit status that the companion's answer calls for.
+int reportAnswer(Platform &platform, const BatchAnswer &answer)
+{
+    for (const QString &line : answer.problemLines())
+        platform.writeError(line);
+    if (!answer.failure.isEmpty())
+        return ExitStatus::LaunchFailed;
+    int status = ExitStatus::Success;
+    for (const BatchAnswer::Conversion &conversion : answer.conversions) {
+        const ConversionOutcome::Kind kind = conversion.outcome.kind;
+        if (kind == ConversionOutcome::Kind::Failed || kind == ConversionOutcome::Kind::Stopped)
+            return ExitStatus::ConversionFailed;
+        if (kind == ConversionOutcome::Kind::Refused)
+            status = ExitStatus::NotAllConverted;
+    }
+    return status;
+}
+
 } // namespace
 
 std::optional<int> convertCommandLineNames(Platform &platform)
@@ -56,28 +75,34 @@ std::optional<int> convertCommandLineNames(Platform &platform)
     qsizetype position = 1;
     BatchOutputs batch;
     bool anyName = false;
-    for (int pass = 0; pass < NamesLookedAt; ++pass) {
+    bool launchFailed = false;
+    for (int pass = 0; pass < NamesLookedAt && !launchFailed; ++pass) {
         const QString name = getnextarg(text, position);
         if (!isName(name))
             continue;
         anyName = true;
         const JobResult result = Execute_choosefilename_fixbitrate(platform, name, batch);
+        // The program's end has waited for the conversions handed over before.
         if (result.status == JobResult::Status::ProgramEnded)
             return ExitStatus::UnusableName;
         if (result.status == JobResult::Status::LaunchFailed) {
             reportLaunchFailure(platform, nullptr, result);
-            return ExitStatus::LaunchFailed;
+            launchFailed = true;
         }
     }
+    // Even a batch that ends early ends once the conversions handed over have started.
+    const int answered = reportAnswer(platform, finishBatch(platform, nullptr));
+    if (launchFailed)
+        return ExitStatus::LaunchFailed;
+    if (!anyName)
+        return std::nullopt;
 
     const QStringList leftOver = namesLeftOver(text, position);
     if (batch.hasClashes())
         platform.writeError(batch.clashReport());
     if (!leftOver.isEmpty())
         platform.messageBox(nullptr, leftOverReport(leftOver), MessageStyle::OkError);
-    if (batch.hasClashes() || !leftOver.isEmpty())
+    if (answered == ExitStatus::Success && (batch.hasClashes() || !leftOver.isEmpty()))
         return ExitStatus::NotAllConverted;
-    if (!anyName)
-        return std::nullopt;
-    return ExitStatus::Success;
+    return answered;
 }

@@ -5,6 +5,7 @@
 #include "startup/usage.h"
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
             return ExitStatus::Success;
         }
     }
+    const bool waits = argc >= 2 && std::strcmp(argv[1], WaitOption) == 0;
     const std::optional<QByteArray> programDirectory = locateProgramDirectory(argv[0]);
     if (!programDirectory) {
         std::fputs("orvalen: プログラムのあるフォルダーがわからないため、"
@@ -23,11 +25,16 @@ int main(int argc, char *argv[])
     }
 
     QByteArrayList arguments;
-    for (int i = 1; i < argc; ++i)
+    for (int i = waits ? 2 : 1; i < argc; ++i)
         arguments.append(argv[i]);
-    DesktopPlatform platform(arguments, *programDirectory);
+    DesktopPlatform platform(arguments, *programDirectory, waits);
     if (const std::optional<int> status = convertCommandLineNames(platform))
         return *status;
+    // Waiting is for conversions of the command line; without names, there are none.
+    if (waits) {
+        std::fputs("orvalen: --wait のあとに変換するファイルの名前がありません。\n", stderr);
+        return ExitStatus::Success;
+    }
 
     platform.prepareWindows();
     if (!platform.canShowWindows()) {

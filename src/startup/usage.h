@@ -8,3 +8,6 @@
 // Nothing for any other argument: it is a file name. A file named like an option is reached
 // as "./--help".
 std::optional<QByteArrayView> optionReply(QByteArrayView argument);
+
+// Given as the first argument: the program returns only once its conversions have ended.
+inline constexpr char WaitOption[] = "--wait";

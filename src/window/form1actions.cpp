@@ -66,6 +66,7 @@ void Form1::Execute_Click()
     const JobResult result = Execute_givenfilename(platform, input, output, channels, bitrate);
     if (result.status == JobResult::Status::LaunchFailed)
         reportLaunchFailure(platform, this, result);
+    finishBatch(platform, this);
 }
 
 // Mono is entry 0 and stereo entry 1; nothing selected gives 0.

@@ -88,15 +88,19 @@ void Form1::convertDroppedFiles(const QStringList &files)
         return;
 
     BatchOutputs batch;
+    bool launchFailed = false;
     for (const QString &file : files) {
         const JobResult result = Execute_choosefilename(file, batch);
         if (result.status == JobResult::Status::ProgramEnded)
             return;
         if (result.status == JobResult::Status::LaunchFailed) {
             reportLaunchFailure(platform, this, result);
-            return;
+            launchFailed = true;
+            break;
         }
     }
-    if (batch.hasClashes())
+    // The conversion windows show what the companion refused.
+    finishBatch(platform, this);
+    if (!launchFailed && batch.hasClashes())
         platform.messageBox(this, batch.clashReport(), MessageStyle::OkError);
 }

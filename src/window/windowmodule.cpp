@@ -1,4 +1,5 @@
-// The module that the program loads when a window or a message box is due.
+// The module that the program and its companion load when a window or a message box is due.
+#include "conversionwindow.h"
 #include "form1.h"
 #include "platform/desktopwindowpart.h"
 
@@ -17,6 +18,22 @@ public:
         Form1 window(platform);
         window.showCentered();
         return QApplication::exec();
+    }
+
+    // The companion's loop ends when it has nothing left to do, not with its last window.
+    void prepareEventLoop() override
+    {
+        application();
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    ConversionView *showConversion(const ConversionRequest &request,
+                                   ConversionControl &control) override
+    {
+        application();
+        auto *window = new ConversionWindow(request, control);
+        window->show();
+        return window;
     }
 };
 

@@ -14,11 +14,12 @@ window=$(window_id Orvalen) || fail "the window did not appear"
 
 # No window manager gives the window the keyboard; the input box has the focus inside it.
 xdo windowfocus --sync "$window"
-input="/tmp/some dir/clip.flv"
+mkdir "$work/some dir"
+input="$work/some dir/clip.flv"
 xdo type --delay 20 "$input"
 xdo key alt+s
 
-arguments=(-y -i "$input" -vn -ac 2 -ar 44100 -ab 128k "/tmp/some dir/clip.mp3")
+arguments=(-y -i "$input" -vn -ac 2 -ar 44100 -ab 128k "$work/some dir/clip.mp3")
 expect_encoder_runs 1
 expect_encoder_call "${arguments[@]}"
 echo "PASS: Alt+S started $(show_args "$calls"/*)"

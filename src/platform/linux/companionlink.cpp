@@ -10,7 +10,10 @@
 #include <QThread>
 
 #include <cerrno>
+#include <csignal>
 
+#include <poll.h>
+#include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,16 +22,29 @@ namespace {
 
 // How long to wait for a session's lock, which a companion that is leaving holds briefly.
 constexpr int LockMilliseconds = 10'000;
+// How long the companion may take to answer while an encoder is still to start.
+constexpr int AnswerMilliseconds = 5'000;
+// How long stopped conversions may take to end: their encoders are killed after 5 seconds.
+constexpr int StopMilliseconds = 10'000;
 
-bool sendWhole(int socket, QByteArrayView bytes)
+bool sendWhole(int socket, QByteArrayView bytes, const QDeadlineTimer &deadline)
 {
     while (!bytes.isEmpty()) {
-        const ssize_t sent = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        const ssize_t sent =
+            ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            bytes = bytes.sliced(sent);
+            continue;
+        }
         if (sent < 0 && errno == EINTR)
             continue;
-        if (sent <= 0)
+        if (sent < 0 && errno != EAGAIN)
             return false;
-        bytes = bytes.sliced(sent);
+        pollfd writable = {socket, POLLOUT, 0};
+        if (::poll(&writable, 1, int(deadline.remainingTime())) <= 0) {
+            errno = ETIMEDOUT;
+            return false;
+        }
     }
     return true;
 }
@@ -39,44 +55,154 @@ QString companionFailure(const QByteArray &companion, const QString &reason)
         .arg(fileNameFromBytes(companion), reason);
 }
 
+// The signals that stop the conversions that we wait for.
+sigset_t stopSignals()
+{
+    sigset_t set;
+    ::sigemptyset(&set);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaddset(&set, signal);
+    return set;
+}
+
+// The reports in a stream's bytes: the latest for each request that has one. False when the
+// stream holds something that is not a report on one of its requests.
+bool takeReports(QByteArray &incoming, QList<std::optional<ConversionOutcome>> &outcomes)
+{
+    while (const std::optional<ConversionReport> report = takeReport(incoming)) {
+        if (report->request >= quint32(outcomes.size()))
+            return false;
+        outcomes[report->request] = report->outcome;
+    }
+    return true;
+}
+
 } // namespace
 
-CompanionLink::CompanionLink(QByteArray companion, std::optional<QString> displayPlatform)
-    : companion(std::move(companion)), displayPlatform(std::move(displayPlatform))
+void blockStopSignals()
+{
+    const sigset_t stopping = stopSignals();
+    ::sigprocmask(SIG_BLOCK, &stopping, nullptr);
+}
+
+CompanionLink::CompanionLink(QByteArray companion, std::optional<QString> displayPlatform,
+                             bool waits)
+    : companion(std::move(companion)), displayPlatform(std::move(displayPlatform)), waits(waits)
 {
 }
 
 CompanionLink::~CompanionLink()
 {
-    if (batchSocket >= 0)
-        ::close(batchSocket);
+    if (stream >= 0)
+        ::close(stream);
     reapEndedCompanions();
 }
 
-QString CompanionLink::hand(const ConversionRequest &request)
+QString CompanionLink::hand(ConversionRequest request)
 {
     if (const QString problem = whyNotExecutable(companion); !problem.isEmpty())
         return companionFailure(companion, problem);
-    const QByteArray frame = toFrame(request);
-    return displayPlatform ? handToSession(frame) : handToBatch(frame);
+    if (stream < 0) {
+        if (const QString failure = openStream(); !failure.isEmpty())
+            return failure;
+    }
+    request.waited = waits;
+    if (!sendWhole(stream, toFrame(request), QDeadlineTimer(AnswerMilliseconds)))
+        return companionFailure(companion, systemReason(errno));
+    handed.append(request.call);
+    return {};
 }
 
-QString CompanionLink::handToSession(const QByteArray &frame)
+BatchAnswer CompanionLink::finishBatch()
+{
+    if (handed.isEmpty())
+        return {};
+    QList<std::optional<ConversionOutcome>> outcomes(handed.size());
+    const auto answered = [this](const std::optional<ConversionOutcome> &outcome) {
+        return outcome && (!waits || outcome->hasEnded());
+    };
+    const auto startAnswered = [](const std::optional<ConversionOutcome> &outcome) {
+        return outcome.has_value();
+    };
+    const sigset_t stopping = stopSignals();
+    const int interruptions = waits ? ::signalfd(-1, &stopping, SFD_CLOEXEC | SFD_NONBLOCK) : -1;
+    QDeadlineTimer deadline(AnswerMilliseconds);
+    bool stopped = false;
+    QByteArray incoming;
+    QString reason;
+    while (!std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
+        const bool timed =
+            stopped || !std::all_of(outcomes.cbegin(), outcomes.cend(), startAnswered);
+        pollfd watched[] = {{stream, POLLIN, 0}, {interruptions, POLLIN, 0}};
+        const int ready = ::poll(watched, 2, timed ? int(deadline.remainingTime()) : -1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0) {
+            reason = QStringLiteral("変換を見守るプログラムが応答しません");
+            break;
+        }
+        if (watched[1].revents & POLLIN) {
+            signalfd_siginfo signal;
+            while (::read(interruptions, &signal, sizeof signal) > 0) {
+            }
+            if (!stopped)
+                sendWhole(stream, toFrame(StopRequest{}), QDeadlineTimer(AnswerMilliseconds));
+            stopped = true;
+            deadline.setRemainingTime(StopMilliseconds);
+        }
+        if (!(watched[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        char buffer[4096];
+        const ssize_t count = ::recv(stream, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (count < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        incoming.append(buffer, std::max<ssize_t>(count, 0));
+        if (count <= 0 || !takeReports(incoming, outcomes)) {
+            reason = QStringLiteral("変換を見守るプログラムが途中で終わりました");
+            break;
+        }
+        if (!stopped)
+            deadline.setRemainingTime(AnswerMilliseconds);
+    }
+    if (interruptions >= 0)
+        ::close(interruptions);
+
+    BatchAnswer answer;
+    QString unanswered;
+    for (qsizetype i = 0; i < handed.size(); ++i) {
+        if (outcomes[i])
+            answer.conversions.append({handed[i], *outcomes[i]});
+        if (!answered(outcomes[i]))
+            unanswered += u'\n' + handed[i].input();
+    }
+    // The conversions whose fate the companion did not tell are named.
+    if (!reason.isEmpty())
+        answer.failure =
+            QStringLiteral("%1: %2\n次のファイルの変換がどうなったか確かめられません。")
+                .arg(reason, fileNameFromBytes(companion)) +
+            unanswered;
+    ::close(stream);
+    stream = -1;
+    handed.clear();
+    return answer;
+}
+
+QString CompanionLink::openStream()
+{
+    return displayPlatform ? openSessionStream() : startBatchCompanion();
+}
+
+QString CompanionLink::openSessionStream()
 {
     const QByteArray address = sessionAddress(*displayPlatform);
     if (address.isEmpty())
         return companionFailure(companion, QStringLiteral("個人用の実行時フォルダーを作れません"));
-    int socket = connectUnixSocket(address + ".socket");
-    if (socket < 0) {
-        QString failure;
-        socket = startSessionCompanion(address, failure);
-        if (socket < 0)
-            return failure;
-    }
-    const bool sent = sendWhole(socket, frame);
-    const int error = errno;
-    ::close(socket);
-    return sent ? QString() : companionFailure(companion, systemReason(error));
+    stream = connectUnixSocket(address + ".socket");
+    if (stream >= 0)
+        return {};
+    QString failure;
+    stream = startSessionCompanion(address, failure);
+    return failure;
 }
 
 // Starts the session's companion on a listening socket made here, unless another Orvalen
@@ -112,7 +238,7 @@ int CompanionLink::startOnOwnSocket(const QByteArray &path, int lock, QString &f
     }
     failure = startCompanion({"--session", displayPlatform->toUtf8(), QByteArray::number(listening),
                               QByteArray::number(lock)},
-                             {{}, {}, {listening, lock}, false});
+                             {"/", {}, {listening, lock}, false});
     int socket = -1;
     if (failure.isEmpty()) {
         socket = connectUnixSocket(path);
@@ -123,23 +249,19 @@ int CompanionLink::startOnOwnSocket(const QByteArray &path, int lock, QString &f
     return socket;
 }
 
-QString CompanionLink::handToBatch(const QByteArray &frame)
+QString CompanionLink::startBatchCompanion()
 {
-    if (batchSocket < 0) {
-        int pair[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) < 0)
-            return companionFailure(companion, systemReason(errno));
-        const QString failure =
-            startCompanion({"--batch"}, {{}, {pair[1], -1, STDERR_FILENO}, {}, false});
-        ::close(pair[1]);
-        if (!failure.isEmpty()) {
-            ::close(pair[0]);
-            return failure;
-        }
-        batchSocket = pair[0];
-    }
-    if (!sendWhole(batchSocket, frame))
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) < 0)
         return companionFailure(companion, systemReason(errno));
+    const QString failure =
+        startCompanion({"--batch"}, {"/", {pair[1], -1, STDERR_FILENO}, {}, false});
+    ::close(pair[1]);
+    if (!failure.isEmpty()) {
+        ::close(pair[0]);
+        return failure;
+    }
+    stream = pair[0];
     return {};
 }
 
@@ -153,7 +275,7 @@ QString CompanionLink::startCompanion(const QByteArrayList &arguments, const Spa
     return {};
 }
 
-// A companion outlives the request that started it; once it has ended, it is reaped here
+// A companion outlives the batch that started it; once it has ended, it is reaped here
 // rather than left as our zombie while the window stays open.
 void CompanionLink::reapEndedCompanions()
 {

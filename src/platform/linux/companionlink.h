@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/conversionrequest.h"
+#include "platform/platform.h"
 
 #include <optional>
 #include <vector>
@@ -9,27 +10,39 @@
 
 struct SpawnSetup;
 
+// Blocks SIGINT, SIGTERM and SIGHUP, which stop the conversions that a waiting link waits
+// for. Called before any thread starts, so that no thread takes them instead.
+void blockStopSignals();
+
 // Hands conversion requests to the companion program that runs and watches the encoders,
-// without waiting for it. With a display, one companion serves the user's whole session and
-// shows a window for each conversion. When none listens on the session's socket, the
-// Orvalen that wants one makes the listening socket itself and hands it to a new companion,
-// so its requests wait in that socket while the companion starts. Without a display, a
-// companion of this run takes its requests through a socket pair and reports every failure
-// on our standard error, which it shares.
+// one stream per batch, and waits for its answers. With a display, one companion serves the
+// user's whole session and shows a window for each conversion. When none listens on the
+// session's socket, the Orvalen that wants one makes the listening socket itself and hands
+// it to a new companion, so its requests wait in that socket while the companion starts.
+// Without a display, a companion of this run takes its requests through a socket pair and
+// reports on our standard error, which it shares, the failures that we do not wait for.
 class CompanionLink
 {
 public:
-    CompanionLink(QByteArray companion, std::optional<QString> displayPlatform);
+    // With `waits`, a batch ends only when its conversions have; SIGINT, SIGTERM and SIGHUP
+    // stop them meanwhile, once blocked with blockStopSignals().
+    CompanionLink(QByteArray companion, std::optional<QString> displayPlatform, bool waits);
     ~CompanionLink();
     CompanionLink(const CompanionLink &) = delete;
     CompanionLink &operator=(const CompanionLink &) = delete;
 
-    // Hands the request over. Returns why it could not be; empty once the companion has it.
-    QString hand(const ConversionRequest &request);
+    // Hands the request over as part of the current batch. Returns why it could not be;
+    // empty once the companion has it.
+    QString hand(ConversionRequest request);
+
+    // Ends the current batch: waits until the companion has answered for every request of
+    // it, a few seconds at most between two answers while an encoder is still to start.
+    BatchAnswer finishBatch();
 
 private:
-    QString handToSession(const QByteArray &frame);
-    QString handToBatch(const QByteArray &frame);
+    QString openStream();
+    QString openSessionStream();
+    QString startBatchCompanion();
     int startSessionCompanion(const QByteArray &address, QString &failure);
     int startOnOwnSocket(const QByteArray &path, int lock, QString &failure);
     QString startCompanion(const QByteArrayList &arguments, const SpawnSetup &setup);
@@ -37,6 +50,8 @@ private:
 
     QByteArray companion;
     std::optional<QString> displayPlatform;
-    int batchSocket = -1;
+    bool waits;
+    int stream = -1;
+    QList<EncoderCall> handed;
     std::vector<pid_t> started;
 };

@@ -29,11 +29,13 @@ QString workingDirectory()
 } // namespace
 
 DesktopPlatform::DesktopPlatform(const QByteArrayList &arguments,
-                                 const QByteArray &programDirectory)
-    : directory(fileNameFromBytes(programDirectory))
+                                 const QByteArray &programDirectory, bool waitForConversions)
+    : directory(fileNameFromBytes(programDirectory)), waits(waitForConversions)
 {
     for (const QByteArray &argument : arguments)
         userArguments.append(fileNameFromBytes(argument));
+    if (waits)
+        blockStopSignals();
 }
 
 DesktopPlatform::~DesktopPlatform() = default;
@@ -58,8 +60,13 @@ LaunchResult DesktopPlatform::launch(const EncoderCall &call)
         return {encoderStartFailure(call.encoder, QStringLiteral("作業フォルダーがありません"))};
     if (!companion)
         companion = std::make_unique<CompanionLink>(fileNameToBytes(directory + CompanionName),
-                                                    displayPlatform());
+                                                    displayPlatform(), waits);
     return {companion->hand({here, call})};
+}
+
+BatchAnswer DesktopPlatform::finishBatch()
+{
+    return companion ? companion->finishBatch() : BatchAnswer{};
 }
 
 MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, MessageStyle style)
@@ -78,6 +85,11 @@ void DesktopPlatform::writeError(const QString &text)
 
 void DesktopPlatform::endProgram(int exitStatus)
 {
+    const BatchAnswer answer = finishBatch();
+    for (const QString &line : answer.problemLines())
+        writeError(line);
+    if (!answer.failure.isEmpty())
+        writeError(answer.failure);
     if (part)
         part->endProgram(exitStatus);
 }

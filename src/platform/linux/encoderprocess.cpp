@@ -62,11 +62,15 @@ int EncoderProcess::start(const QByteArray &workingDirectory, const QByteArray &
         closeIfOpen(outputDescriptor);
         return failed;
     }
+    return 0;
+}
+
+void EncoderProcess::watch()
+{
     outputNotifier = new QSocketNotifier(outputDescriptor, QSocketNotifier::Read, this);
     connect(outputNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readOutput);
     exitNotifier = new QSocketNotifier(exitDescriptor, QSocketNotifier::Read, this);
     connect(exitNotifier, &QSocketNotifier::activated, this, &EncoderProcess::reap);
-    return 0;
 }
 
 void EncoderProcess::sendSignal(int signal)

@@ -23,6 +23,9 @@ public:
     int start(const QByteArray &workingDirectory, const QByteArray &program,
               const QByteArrayList &arguments);
 
+    // Follows the started encoder's output and end from the event loop, which must exist.
+    void watch();
+
     // Sends a signal to the running encoder.
     void sendSignal(int signal);
 

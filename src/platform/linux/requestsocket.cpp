@@ -1,7 +1,6 @@
 #include "requestsocket.h"
 
 #include "runtimedirectory.h"
-#include "unixsocket.h"
 
 #include <QCryptographicHash>
 #include <QSocketNotifier>
@@ -42,21 +41,23 @@ RequestListener::~RequestListener()
     close();
 }
 
-bool RequestListener::adopt(int listeningSocket, int sessionLock)
+bool RequestListener::adopt(int listeningSocket, int sessionLock, const QByteArray &path)
 {
     listening = listeningSocket;
     lock = sessionLock;
-    const std::optional<QByteArray> path = unixSocketPath(listening);
-    if (!path || ::fcntl(lock, F_SETFD, FD_CLOEXEC) < 0) {
+    socketPath = path;
+    if (::fcntl(lock, F_SETFD, FD_CLOEXEC) < 0 || ::fcntl(listening, F_SETFD, FD_CLOEXEC) < 0 ||
+        ::fcntl(listening, F_SETFL, ::fcntl(listening, F_GETFL) | O_NONBLOCK) < 0) {
         close();
         return false;
     }
-    socketPath = *path;
-    ::fcntl(listening, F_SETFD, FD_CLOEXEC);
-    ::fcntl(listening, F_SETFL, ::fcntl(listening, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
+void RequestListener::watch()
+{
     notifier = new QSocketNotifier(listening, QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RequestListener::acceptWaiting);
-    return true;
 }
 
 void RequestListener::close()
@@ -68,8 +69,7 @@ void RequestListener::close()
         // the ones already queued are taken. The lock keeps the path ours until unlinked.
         ::shutdown(listening, SHUT_RD);
         acceptWaiting();
-        if (!socketPath.isEmpty())
-            ::unlink(socketPath.constData());
+        ::unlink(socketPath.constData());
         ::close(listening);
         listening = -1;
     }
@@ -92,16 +92,22 @@ void RequestListener::acceptWaiting()
 }
 
 RequestConnection::RequestConnection(int descriptor, QObject *parent)
-    : QObject(parent), descriptor(descriptor),
-      notifier(new QSocketNotifier(descriptor, QSocketNotifier::Read, this))
+    : QObject(parent), descriptor(descriptor)
 {
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
-    connect(notifier, &QSocketNotifier::activated, this, &RequestConnection::readAvailable);
 }
 
 RequestConnection::~RequestConnection()
 {
     ::close(descriptor);
+}
+
+void RequestConnection::watch()
+{
+    if (closedByClient)
+        return;
+    notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &RequestConnection::readAvailable);
 }
 
 void RequestConnection::readAvailable()
@@ -115,13 +121,31 @@ void RequestConnection::readAvailable()
         }
         if (count < 0 && errno == EINTR)
             continue;
-        const int error = errno;
-        while (const std::optional<ConversionRequest> request = takeFrame(stream))
-            emit received(*request);
-        if (count == 0 || error != EAGAIN) {
-            notifier->setEnabled(false);
-            emit closed();
-        }
-        return;
+        if (count < 0 && errno == EAGAIN)
+            break;
+        return close();
     }
+    while (const std::optional<ProgramMessage> message = takeProgramMessage(stream))
+        emit received(*message);
+}
+
+void RequestConnection::send(const ConversionReport &report)
+{
+    if (closedByClient)
+        return;
+    const QByteArray frame = toFrame(report);
+    if (::send(descriptor, frame.constData(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+        frame.size())
+        close();
+}
+
+void RequestConnection::close()
+{
+    if (closedByClient)
+        return;
+    closedByClient = true;
+    if (notifier)
+        notifier->setEnabled(false);
+    ::shutdown(descriptor, SHUT_RDWR);
+    emit closed();
 }

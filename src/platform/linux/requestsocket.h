@@ -25,8 +25,15 @@ public:
     explicit RequestListener(QObject *parent = nullptr);
     ~RequestListener() override;
 
-    // Serves the listening socket and holds the lock; false when either is unusable.
-    bool adopt(int listeningSocket, int sessionLock);
+    // Serves the listening socket, bound at the path, and holds the lock; false when either
+    // is unusable.
+    bool adopt(int listeningSocket, int sessionLock, const QByteArray &path);
+
+    // Accepts the clients that have connected already, each said by `accepted`.
+    void acceptWaiting();
+
+    // Accepts every client that connects from now on, from the event loop.
+    void watch();
 
     // Stops listening. Clients that have connected already are still accepted; one that
     // comes later is refused and starts a new companion.
@@ -36,31 +43,43 @@ signals:
     void accepted(int descriptor);
 
 private:
-    void acceptWaiting();
-
     QByteArray socketPath;
     int listening = -1;
     int lock = -1;
     QSocketNotifier *notifier = nullptr;
 };
 
-// One stream of requests: a client's connection, or the standard input of a batch.
+// One client's stream: its messages come in, the companion's reports go out.
 class RequestConnection : public QObject
 {
     Q_OBJECT
 
 public:
-    RequestConnection(int descriptor, QObject *parent = nullptr);
+    explicit RequestConnection(int descriptor, QObject *parent = nullptr);
     ~RequestConnection() override;
 
+    // Takes the messages that have arrived. The messages that arrive together with the end of
+    // the stream are dropped: their client has given up on them, or is gone.
+    void readAvailable();
+
+    // Reads every message as it arrives, from the event loop.
+    void watch();
+
+    // Sends a report. A client that does not take it at once is taken to be gone.
+    void send(const ConversionReport &report);
+
+    // Whether the client has closed its end, or stopped reading.
+    bool isClosed() const { return closedByClient; }
+
 signals:
-    void received(const ConversionRequest &request);
+    void received(const ProgramMessage &message);
     void closed();
 
 private:
-    void readAvailable();
+    void close();
 
     int descriptor;
     QByteArray stream;
-    QSocketNotifier *notifier;
+    QSocketNotifier *notifier = nullptr;
+    bool closedByClient = false;
 };

@@ -1,6 +1,5 @@
 #include "conversionwindow.h"
 
-#include "conversion.h"
 #include "platform/applicationsetup.h"
 
 #include <QCloseEvent>
@@ -27,16 +26,22 @@ QLabel *pathLabel(const QString &caption, const QString &path, QWidget *parent)
     return label;
 }
 
+// What the window says of an end; after a failure or a stop, that the output is untouched.
+QString endText(const ConversionOutcome &outcome)
+{
+    if (outcome.kind == ConversionOutcome::Kind::Failed ||
+        outcome.kind == ConversionOutcome::Kind::Stopped)
+        return outcome.text() + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
+    return outcome.text();
+}
+
 } // namespace
 
-ConversionWindow::ConversionWindow(Conversion *conversion, QWidget *parent)
-    : QWidget(parent), conversion(conversion), progress(new QProgressBar(this)),
-      lines(new QPlainTextEdit(this)), status(new QLabel(this)),
-      button(new QPushButton(QStringLiteral("中止"), this))
+ConversionWindow::ConversionWindow(const ConversionRequest &request, ConversionControl &control)
+    : control(control), progress(new QProgressBar(this)), lines(new QPlainTextEdit(this)),
+      status(new QLabel(this)), button(new QPushButton(QStringLiteral("中止"), this))
 {
-    conversion->setParent(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    const ConversionRequest &request = conversion->request();
     const QDir workingDirectory(request.workingDirectory);
     const QString input = QDir::cleanPath(workingDirectory.filePath(request.call.input()));
     const QString output = QDir::cleanPath(workingDirectory.filePath(request.call.output()));
@@ -63,38 +68,37 @@ ConversionWindow::ConversionWindow(Conversion *conversion, QWidget *parent)
     layout->addWidget(button, 0, Qt::AlignRight);
 
     connect(button, &QPushButton::clicked, this, &ConversionWindow::stopOrClose);
-    connect(conversion, &Conversion::outputChanged, this, &ConversionWindow::showOutput);
-    connect(conversion, &Conversion::finished, this, &ConversionWindow::showEnd);
 }
 
 // Closing a running conversion's window stops it first: the window goes once the encoder
-// has finished its file.
+// has ended and its temporary file is removed.
 void ConversionWindow::closeEvent(QCloseEvent *event)
 {
-    if (!conversion->isRunning())
-        return event->accept();
+    if (!control.isRunning()) {
+        event->accept();
+        return control.windowClosed();
+    }
     event->ignore();
     closeWhenEnded = true;
     button->setEnabled(false);
-    conversion->stop();
+    control.stop();
 }
 
 void ConversionWindow::stopOrClose()
 {
-    if (!conversion->isRunning())
+    if (!control.isRunning())
         return void(close());
     button->setEnabled(false);
-    conversion->stop();
+    control.stop();
 }
 
-void ConversionWindow::showOutput()
+void ConversionWindow::showProgress(std::optional<int> percent, const QStringList &latest)
 {
-    const EncoderOutput &output = conversion->output();
-    if (const std::optional<int> percent = output.percentDone()) {
+    if (percent) {
         progress->setRange(0, 100);
         progress->setValue(*percent);
     }
-    lines->setPlainText(output.latestLines().join(u'\n'));
+    lines->setPlainText(latest.join(u'\n'));
 }
 
 void ConversionWindow::showEnd(const ConversionOutcome &outcome)
@@ -109,7 +113,7 @@ void ConversionWindow::showEnd(const ConversionOutcome &outcome)
         progress->hide();
         lines->hide();
     }
-    status->setText(outcome.text());
+    status->setText(endText(outcome));
     status->show();
     button->setText(QStringLiteral("閉じる"));
     button->setEnabled(true);

@@ -1,34 +1,35 @@
 #pragma once
 
+#include "platform/windowpart.h"
+
 #include <QWidget>
 
-class Conversion;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-struct ConversionOutcome;
 
 // The small window of one conversion: which file becomes which, how far the encoder has
 // come, its latest lines, and a button that stops it. A conversion that succeeds closes
-// its window; one that fails or is refused leaves it open with the reason until the user
-// closes it. The window owns its conversion.
-class ConversionWindow : public QWidget
+// its window; one that fails, is stopped or is refused leaves it open with the reason until
+// the user closes it. It deletes itself once closed.
+class ConversionWindow : public QWidget, public ConversionView
 {
     Q_OBJECT
 
 public:
-    explicit ConversionWindow(Conversion *conversion, QWidget *parent = nullptr);
+    ConversionWindow(const ConversionRequest &request, ConversionControl &control);
+
+    void showProgress(std::optional<int> percent, const QStringList &lines) override;
+    void showEnd(const ConversionOutcome &outcome) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void stopOrClose();
-    void showOutput();
-    void showEnd(const ConversionOutcome &outcome);
 
-    Conversion *conversion;
+    ConversionControl &control;
     QProgressBar *progress;
     QPlainTextEdit *lines;
     QLabel *status;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "encodercall.h"
+
+#include <QString>
+
+// How a conversion that was handed to the companion has gone so far.
+struct ConversionOutcome
+{
+    enum class Kind : quint8
+    {
+        Started,   // the encoder runs
+        Refused,   // the encoder was never started
+        Succeeded, // the output is written, whole
+        Failed,    // the encoder ended with an error, or its output could not be put in place
+        Stopped    // the user stopped it; nothing was written
+    };
+
+    Kind kind;
+    QString detail = {};      // Refused: why; Failed: the encoder's exit status or what went wrong
+    QString lastMessage = {}; // Failed: the encoder's last message, its reason as a rule
+
+    bool hasEnded() const { return kind != Kind::Started; }
+
+    // What the user is told, in one or two lines.
+    QString text() const;
+
+    bool operator==(const ConversionOutcome &) const = default;
+};
+
+// The outcome as one line of standard error: "orvalen: <input> → <output>: <text>".
+QString outcomeLine(const EncoderCall &call, const ConversionOutcome &outcome);
+
+// What the companion answered for the conversions of one batch.
+struct BatchAnswer
+{
+    struct Conversion
+    {
+        EncoderCall call;
+        ConversionOutcome outcome;
+    };
+
+    // Those it answered for, in the order they were handed over.
+    QList<Conversion> conversions;
+    // Why it did not answer for the others, naming them; empty when it answered for all.
+    QString failure;
+
+    // One line for each conversion that was refused, failed or was stopped.
+    QStringList problemLines() const;
+};
