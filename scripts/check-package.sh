@@ -64,16 +64,8 @@ clip="$work/サンプル clip.mp4"
 mp3="$work/サンプル clip.mp3"
 ffmpeg -loglevel error -f lavfi -i testsrc=duration=2:size=160x120:rate=25 \
     -f lavfi -i sine=frequency=440:duration=2 -shortest -c:v mpeg4 -c:a aac "$clip"
-env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/orvalen "$clip"
-
-# The conversion runs on after orvalen returns: wait until nothing is writing the MP3.
-writer_running() {
-    grep -qsF -- "$mp3" /proc/[0-9]*/cmdline 2>/dev/null
-}
-for _ in $(seq 600); do
-    [[ -e $mp3 ]] && ! writer_running && break
-    sleep 0.1
-done
+env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/orvalen --wait "$clip" ||
+    fail "/usr/bin/orvalen --wait ended with status $?"
 [[ -s $mp3 ]] || fail "no MP3 was written: $mp3"
 codec=$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name \
     -of default=noprint_wrappers=1:nokey=1 "$mp3")

@@ -47,9 +47,29 @@ for package in "${packages[@]}"; do
     fi
 done
 
+# A fresh machine often runs unattended upgrades at first boot: wait for apt's locks rather
+# than give up. apt-get install waits for the dpkg lock itself; apt-get update does not wait
+# for the lock of the package lists, so it is tried again while another apt holds that.
+lock_wait=600
+update_package_lists() {
+    local deadline=$((SECONDS + lock_wait))
+    until apt-get -o DPkg::Lock::Timeout="$lock_wait" update -qq 2>"$errors"; do
+        if ! grep -q 'Could not get lock' "$errors" || ((SECONDS >= deadline)); then
+            cat "$errors" >&2
+            return 1
+        fi
+        echo "Waiting for another apt to finish..."
+        sleep 5
+    done
+    cat "$errors" >&2
+}
+
 if ((${#missing[@]} > 0)); then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    errors=$(mktemp)
+    trap 'rm -f "$errors"' EXIT
+    update_package_lists
+    apt-get -o DPkg::Lock::Timeout="$lock_wait" install -y -qq --no-install-recommends \
+        "${missing[@]}"
 fi
