@@ -85,6 +85,16 @@ void TestDesktopPlatform::namesKeepTheirBytes_data()
         << QByteArray("\xed\xa0\x80") << QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80);
     QTest::newRow("overlong slash")
         << QByteArray("\xc0\xaf") << QString(QChar(0xDCC0)) + QChar(0xDCAF);
+    QTest::newRow("overlong slash in three bytes")
+        << QByteArray("\xe0\x80\xaf") << QString(QChar(0xDCE0)) + QChar(0xDC80) + QChar(0xDCAF);
+    QTest::newRow("overlong slash in four bytes")
+        << QByteArray("\xf0\x80\x80\xaf")
+        << QString(QChar(0xDCF0)) + QChar(0xDC80) + QChar(0xDC80) + QChar(0xDCAF);
+    QTest::newRow("encoded low surrogate")
+        << QByteArray("\xed\xb0\x80") << QString(QChar(0xDCED)) + QChar(0xDCB0) + QChar(0xDC80);
+    QTest::newRow("above U+10FFFF")
+        << QByteArray("\xf4\x90\x80\x80")
+        << QString(QChar(0xDCF4)) + QChar(0xDC90) + QChar(0xDC80) + QChar(0xDC80);
     QTest::newRow("pair whose low half looks escaped")
         << QByteArray("\xf0\x9f\x92\xa0") << QString::fromUtf8("\xf0\x9f\x92\xa0");
     QTest::newRow("cut-off sequence")

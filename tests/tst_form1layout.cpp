@@ -2,12 +2,12 @@
 #include "window/form1.h"
 
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QFontDatabase>
 #include <QTest>
 
 class TestForm1Layout : public QObject

@@ -1,0 +1,198 @@
+// The companion's rules that need no process: reading the encoder's output, the messages
+// between the program and the companion, the outcome texts, and temporary file names.
+#include "conversion/encoderoutput.h"
+#include "platform/conversionrequest.h"
+#include "platform/linux/temporaryoutput.h"
+
+#include <QTest>
+
+class TestConversion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encoderOutput_data();
+    void encoderOutput();
+    void messagesCrossAStream_data();
+    void messagesCrossAStream();
+    void outcomeTexts_data();
+    void outcomeTexts();
+    void temporaryNames_data();
+    void temporaryNames();
+};
+
+void TestConversion::encoderOutput_data()
+{
+    QTest::addColumn<QByteArrayList>("chunks");
+    QTest::addColumn<int>("percent"); // -1: unknown
+    QTest::addColumn<QString>("lastMessage");
+    QTest::addColumn<QString>("lastLine");
+
+    const QByteArray duration = "  Duration: 00:01:40.00, start: 0.000000, bitrate: 1411 kb/s\n";
+    QTest::newRow("progress from the duration")
+        << QByteArrayList{duration, "size=  100kB time=00:00:25.00 bitrate=128.0kbits/s\r"} << 25
+        << "Duration: 00:01:40.00, start: 0.000000, bitrate: 1411 kb/s"
+        << "size=  100kB time=00:00:25.00 bitrate=128.0kbits/s";
+    QTest::newRow("a report replaces the one before")
+        << QByteArrayList{duration, "size=1kB time=00:00:10.00\rsize=2kB time=00:00:50.00\r"} << 50
+        << "Duration: 00:01:40.00, start: 0.000000, bitrate: 1411 kb/s"
+        << "size=2kB time=00:00:50.00";
+    QTest::newRow("the reason is no progress report")
+        << QByteArrayList{duration, "Error writing trailer: No space left on device\n",
+                          "size=1kB time=00:00:10.00 bitrate=1kbits/s\r"}
+        << 10 << "Error writing trailer: No space left on device"
+        << "size=1kB time=00:00:10.00 bitrate=1kbits/s";
+    QTest::newRow("a line cut between chunks")
+        << QByteArrayList{"clip.wav: Invalid da", "ta found when processing input\n"} << -1
+        << "clip.wav: Invalid data found when processing input"
+        << "clip.wav: Invalid data found when processing input";
+    QTest::newRow("no duration: no percent")
+        << QByteArrayList{"size=1kB time=00:00:10.00\r"} << -1 << ""
+        << "size=1kB time=00:00:10.00";
+    QTest::newRow("past the end stays at 100")
+        << QByteArrayList{"Duration: 00:00:10.00\n", "size=9kB time=00:00:11.00\r"} << 100
+        << "Duration: 00:00:10.00"
+        << "size=9kB time=00:00:11.00";
+}
+
+void TestConversion::encoderOutput()
+{
+    QFETCH(QByteArrayList, chunks);
+    QFETCH(int, percent);
+    QFETCH(QString, lastMessage);
+    QFETCH(QString, lastLine);
+
+    EncoderOutput output;
+    for (const QByteArray &chunk : chunks)
+        output.append(chunk);
+    QCOMPARE(output.percentDone().value_or(-1), percent);
+    QCOMPARE(output.lastMessage(), lastMessage);
+    QCOMPARE(output.latestLines().value(output.latestLines().size() - 1), lastLine);
+    QCOMPARE(output.latestLines().count(lastLine), 1);
+}
+
+void TestConversion::messagesCrossAStream_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QList<ProgramMessage>>("messages");
+    QTest::addColumn<QList<ConversionReport>>("reports");
+
+    // A name with a byte that is not UTF-8, carried as a lone surrogate.
+    const QString name = QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".wav");
+    const ConversionRequest request{"/home/u", {"/opt/cores/ffmpeg", {"-i", name, "x.mp3"}}, true};
+    const QList<ConversionReport> reports{
+        {0, {ConversionOutcome::Kind::Started}},
+        {1, {ConversionOutcome::Kind::Refused, QStringLiteral("使えません")}},
+        {0, {ConversionOutcome::Kind::Failed, "終了コード 1", "Invalid data"}},
+        {1, {ConversionOutcome::Kind::Stopped}}};
+    QByteArray reportStream;
+    for (const ConversionReport &report : reports)
+        reportStream += toFrame(report);
+
+    QTest::newRow("requests and a stop")
+        << toFrame(request) + toFrame(ConversionRequest{}) + toFrame(StopRequest{})
+        << QList<ProgramMessage>{request, ConversionRequest{}, StopRequest{}}
+        << QList<ConversionReport>{};
+    QTest::newRow("a frame that holds no request is an empty one")
+        << QByteArray("\0\0\0\2\7\7", 6) << QList<ProgramMessage>{ConversionRequest{}}
+        << QList<ConversionReport>{};
+    QTest::newRow("reports of every kind") << reportStream << QList<ProgramMessage>{} << reports;
+    QTest::newRow("a report is not a request")
+        << toFrame(reports[0]) << QList<ProgramMessage>{ConversionRequest{}}
+        << QList<ConversionReport>{};
+}
+
+void TestConversion::messagesCrossAStream()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QList<ProgramMessage>, messages);
+    QFETCH(QList<ConversionReport>, reports);
+
+    // Byte by byte: nothing is taken before its frame is whole.
+    QByteArray arrived;
+    QList<ProgramMessage> taken;
+    for (const char byte : std::as_const(stream)) {
+        arrived += byte;
+        while (const std::optional<ProgramMessage> message = takeProgramMessage(arrived))
+            taken.append(*message);
+    }
+    QVERIFY(arrived.isEmpty());
+    if (!messages.isEmpty())
+        QCOMPARE(taken, messages);
+    if (reports.isEmpty())
+        return;
+    QList<ConversionReport> told;
+    while (const std::optional<ConversionReport> report = takeReport(stream))
+        told.append(*report);
+    QCOMPARE(told, reports);
+}
+
+void TestConversion::outcomeTexts_data()
+{
+    QTest::addColumn<ConversionOutcome>("outcome");
+    QTest::addColumn<QString>("line");
+
+    using Kind = ConversionOutcome::Kind;
+    QTest::newRow("failed") << ConversionOutcome{Kind::Failed, "終了コード 1",
+                                                 "a.wav: Invalid data"}
+                            << "orvalen: a.wav → a.mp3: 変換に失敗しました（終了コード 1）: "
+                               "a.wav: Invalid data";
+    QTest::newRow("failed without a message")
+        << ConversionOutcome{Kind::Failed, "シグナル 9 で終了"}
+        << "orvalen: a.wav → a.mp3: 変換に失敗しました（シグナル 9 で終了）";
+    QTest::newRow("refused") << ConversionOutcome{Kind::Refused, "ロックを作れません。"}
+                             << "orvalen: a.wav → a.mp3: 変換できません: ロックを作れません。";
+    QTest::newRow("stopped") << ConversionOutcome{Kind::Stopped}
+                             << "orvalen: a.wav → a.mp3: 変換を中止しました。";
+}
+
+void TestConversion::outcomeTexts()
+{
+    QFETCH(ConversionOutcome, outcome);
+    QFETCH(QString, line);
+
+    QCOMPARE(outcomeLine({"/e", {"-y", "-i", "a.wav", "a.mp3"}}, outcome), line);
+    const BatchAnswer answer{
+        {{{"/e", {"-i", "b.wav", "b.mp3"}}, {ConversionOutcome::Kind::Started}},
+         {{"/e", {"-i", "a.wav", "a.mp3"}}, outcome}},
+        {}};
+    QCOMPARE(answer.problemLines(), QStringList{line});
+}
+
+void TestConversion::temporaryNames_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("temporary");
+
+    QTest::newRow("beside it, hidden, same extension")
+        << QByteArray("song.mp3") << QByteArray(".song.mp3.Ab12Cd.mp3");
+    QTest::newRow("another extension keeps its format")
+        << QByteArray("take.wav") << QByteArray(".take.wav.Ab12Cd.wav");
+    QTest::newRow("no extension") << QByteArray("out") << QByteArray(".out.Ab12Cd");
+    QTest::newRow("longest name that fits") << QByteArray(237, 'a') + ".mp3"
+                                            << "." + QByteArray(237, 'a') + ".mp3.Ab12Cd.mp3";
+    // 234 bytes are kept, which would cut the 78th three-byte character: it goes whole.
+    QTest::newRow("too long: its start and a hash")
+        << "a" + QByteArray("日本語").repeated(28) + ".mp3"
+        << ".a" + QByteArray("日本語").repeated(25) + "日本~29e78ed9.Ab12Cd.mp3";
+}
+
+void TestConversion::temporaryNames()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, temporary);
+
+    const QByteArray made = temporaryFileName(output, "Ab12Cd");
+    QCOMPARE(made, temporary);
+    QVERIFY(made.size() <= 255);
+    QVERIFY(isTemporaryFileNameOf(made, output));
+    QVERIFY(isTemporaryFileNameOf(temporaryFileName(output, "zZ0099"), output));
+    // Neither the output itself, nor another output's, nor a name that only looks alike.
+    QVERIFY(!isTemporaryFileNameOf(output, output));
+    QVERIFY(!isTemporaryFileNameOf(temporaryFileName("x" + output, "Ab12Cd"), output));
+    QVERIFY(!isTemporaryFileNameOf(temporaryFileName(output, "Ab-2Cd"), output));
+    QVERIFY(!isTemporaryFileNameOf(temporaryFileName(output, "Ab12Cde"), output));
+}
+
+QTEST_GUILESS_MAIN(TestConversion)
+#include "tst_conversion.moc"
