@@ -15,6 +15,8 @@ QStringList numberedNames(int from, int to)
 
 constexpr int ShowWindow = -1;
 
+using Outcomes = QMap<QString, ConversionOutcome>;
+
 } // namespace
 
 class TestCommandLineBatch : public QObject
@@ -26,6 +28,8 @@ private slots:
     void batches();
     void shortNameEndsTheBatch();
     void failedLaunchEndsTheBatch();
+    void companionAnswers_data();
+    void companionAnswers();
 };
 
 void TestCommandLineBatch::batches_data()
@@ -99,9 +103,61 @@ void TestCommandLineBatch::failedLaunchEndsTheBatch()
     platform.launchesBeforeFailure = 1;
     QCOMPARE(convertCommandLineNames(platform), 2);
     QCOMPARE(platform.launchedInputs(), QStringList{"a.mp4"});
+    QCOMPARE(platform.finishedBatches, 1);
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].style, MessageStyle::OkError);
     QVERIFY(platform.messages[0].text.contains("/opt/orvalen/cores/ffmpeg"));
+}
+
+// What the companion answers for the conversions it was handed decides the exit status;
+// every conversion that did not start or succeed is named on standard error.
+void TestCommandLineBatch::companionAnswers_data()
+{
+    QTest::addColumn<Outcomes>("outcomes");
+    QTest::addColumn<QString>("batchFailure");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<QStringList>("boxes");
+
+    using Kind = ConversionOutcome::Kind;
+    const Outcomes none;
+    QTest::newRow("all started") << none << "" << 0 << QStringList{} << QStringList{};
+    QTest::newRow("a refusal")
+        << Outcomes{{"b.mp4", {Kind::Refused, "使用中です。"}}} << "" << 4
+        << QStringList{"orvalen: b.mp4 → b.mp3: 変換できません: 使用中です。"} << QStringList{};
+    QTest::newRow("a failure outweighs a refusal")
+        << Outcomes{{"a.mp4", {Kind::Failed, "終了コード 1"}},
+                    {"b.mp4", {Kind::Refused, "使用中です。"}}}
+        << "" << 5
+        << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）",
+                       "orvalen: b.mp4 → b.mp3: 変換できません: 使用中です。"}
+        << QStringList{};
+    QTest::newRow("a stop") << Outcomes{{"a.mp4", {Kind::Stopped}}} << "" << 5
+                            << QStringList{"orvalen: a.mp4 → a.mp3: 変換を中止しました。"}
+                            << QStringList{};
+    QTest::newRow("no answer") << none << "応答がありません\na.mp4\nb.mp4" << 2 << QStringList{}
+                               << QStringList{"応答がありません\na.mp4\nb.mp4"};
+}
+
+void TestCommandLineBatch::companionAnswers()
+{
+    QFETCH(Outcomes, outcomes);
+    QFETCH(QString, batchFailure);
+    QFETCH(int, status);
+    QFETCH(QStringList, errors);
+    QFETCH(QStringList, boxes);
+
+    FakePlatform platform;
+    platform.givenArguments = {"a.mp4", "b.mp4"};
+    platform.outcomes = outcomes;
+    platform.batchFailure = batchFailure;
+    QCOMPARE(convertCommandLineNames(platform), status);
+    QCOMPARE(platform.errors, errors);
+    QStringList shown;
+    for (const FakePlatform::Message &message : std::as_const(platform.messages))
+        shown.append(message.text);
+    QCOMPARE(shown, boxes);
+    QCOMPARE(platform.finishedBatches, 1);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLineBatch)

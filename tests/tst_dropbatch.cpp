@@ -227,6 +227,8 @@ void TestDropBatch::failedStartStopsTheBatch()
     platform->launchesBeforeFailure = 1;
     dropFiles({"/v/a.mp4", "/v/b.mp4", "/v/c.mp4"}, "inputfn");
     QCOMPARE(platform->launchedInputs(), QStringList{"/v/a.mp4"});
+    // The conversion handed over before is seen started all the same.
+    QCOMPARE(platform->finishedBatches, 1);
     QCOMPARE(platform->messages.size(), 2);
     QCOMPARE(platform->messages[1].style, MessageStyle::OkError);
     QVERIFY(platform->messages[1].text.contains(Encoder));
