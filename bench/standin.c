@@ -1,5 +1,6 @@
 // Stand-in encoder for the benchmarks: it says that it has started by writing one byte into
-// the FIFO STARTS_FIFO, when someone reads it, and exits 0 at once without reading its files.
+// the FIFO STARTS_FIFO, when someone reads it, writes one byte into its output (the last
+// argument) and exits 0 at once without reading its input.
 // Built with -DRECORD_FILE=path it also appends its working directory and arguments there,
 // one line per start, so that two launchers can be checked to start the same commands.
 #include <fcntl.h>
@@ -36,15 +37,17 @@ int main(int argc, char *argv[])
 {
 #ifdef RECORD_FILE
     record(argc, argv);
-#else
-    (void)argc;
-    (void)argv;
 #endif
     // Without a reader the open fails at once (ENXIO) instead of waiting for one.
     const int fifo = open(STARTS_FIFO, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fifo >= 0) {
         (void)!write(fifo, "s", 1);
         close(fifo);
+    }
+    const int output = open(argv[argc - 1], O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (output >= 0) {
+        (void)!write(output, "m", 1);
+        close(output);
     }
     return 0;
 }

@@ -70,7 +70,6 @@ ConversionOutcome Conversion::start()
         encoder = nullptr;
         return refuse(encoderStartFailure(order.call.encoder, systemReason(error)));
     }
-    temporary->removeLeftovers();
     return {ConversionOutcome::Kind::Started};
 }
 
@@ -112,6 +111,8 @@ void Conversion::end(int exitCode, bool bySignal)
     delete forcedStop;
     forcedStop = nullptr;
     const ConversionOutcome outcome = outcomeOfEnd(exitCode, bySignal);
+    // Still under the output's lock: files that killed conversions of it left behind go too.
+    temporary->removeLeftovers();
     temporary.reset();
     lock.reset();
     emit finished(outcome);
