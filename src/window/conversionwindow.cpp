@@ -117,4 +117,5 @@ void ConversionWindow::showEnd(const ConversionOutcome &outcome)
     status->show();
     button->setText(QStringLiteral("閉じる"));
     button->setEnabled(true);
+    adjustSize();
 }
