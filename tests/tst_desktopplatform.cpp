@@ -25,6 +25,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,6 +67,7 @@ private slots:
     void spawnedProgramGetsItsSetup_data();
     void spawnedProgramGetsItsSetup();
     void leavingListenerTakesQueuedClients();
+    void requestsOfAClientThatLeftAreDropped();
 };
 
 void TestDesktopPlatform::namesKeepTheirBytes_data()
@@ -372,6 +374,28 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
     QVERIFY(next >= 0);
     for (const int descriptor : {early, accepted.constFirst(), next})
         ::close(descriptor);
+}
+
+// A client that gave up before its requests were read (it said the companion did not answer)
+// is told nothing more, and its requests are not started.
+void TestDesktopPlatform::requestsOfAClientThatLeftAreDropped()
+{
+    int pair[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    const QByteArray frame = toFrame(ConversionRequest{"/w", {"/e", {"-i", "a.wav", "a.mp3"}}});
+    QCOMPARE(::write(pair[0], frame.constData(), frame.size()), frame.size());
+    RequestConnection connection(pair[1]);
+    QList<ProgramMessage> received;
+    connect(&connection, &RequestConnection::received,
+            [&received](const ProgramMessage &message) { received.append(message); });
+    connection.readAvailable();
+    QCOMPARE(received.size(), 1);
+
+    QCOMPARE(::write(pair[0], frame.constData(), frame.size()), frame.size());
+    ::close(pair[0]);
+    connection.readAvailable();
+    QCOMPARE(received.size(), 1);
+    QVERIFY(connection.isClosed());
 }
 
 QTEST_MAIN(TestDesktopPlatform)

@@ -75,8 +75,12 @@ ConversionOutcome Conversion::start()
 
 void Conversion::watch()
 {
-    if (encoder)
-        encoder->watch();
+    if (!encoder)
+        return;
+    encoder->watch();
+    // A stop asked for before the event loop ran is made sure of from now on.
+    if (stopping)
+        killLater();
 }
 
 void Conversion::stop()
@@ -85,6 +89,12 @@ void Conversion::stop()
         return;
     stopping = true;
     encoder->sendSignal(SIGTERM);
+    if (encoder->isWatched())
+        killLater();
+}
+
+void Conversion::killLater()
+{
     forcedStop = new QTimer(this);
     forcedStop->setSingleShot(true);
     connect(forcedStop, &QTimer::timeout, encoder, [this] { encoder->sendSignal(SIGKILL); });

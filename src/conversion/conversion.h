@@ -45,6 +45,7 @@ signals:
 
 private:
     ConversionOutcome refuse(const QString &reason);
+    void killLater();
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);
     ConversionOutcome outcomeOfEnd(int exitCode, bool bySignal);

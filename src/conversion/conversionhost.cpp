@@ -93,17 +93,19 @@ void ConversionHost::take(RequestConnection *client, const ProgramMessage &messa
 void ConversionHost::start(RequestConnection *client, const ConversionRequest &request)
 {
     auto *entry = new Entry(*this, request, client, streams[client]++);
+    // Listed first: a client that does not take the answer is gone from every entry.
+    entries.append(entry);
     const ConversionOutcome outcome = entry->conversion->start();
     client->send({entry->number, outcome});
-    // A refusal is the asking program's to report; a window shows it too.
-    if (outcome.kind == ConversionOutcome::Kind::Refused && presentation != Presentation::Windows)
-        return entry->deleteLater();
-    if (outcome.kind == ConversionOutcome::Kind::Refused)
+    if (outcome.kind == ConversionOutcome::Kind::Refused) {
+        // A refusal is the asking program's to report; a window shows it too.
+        if (presentation != Presentation::Windows)
+            return forget(entry);
         entry->outcome = outcome;
+    }
     connect(entry->conversion, &Conversion::finished, entry,
             [this, entry](const ConversionOutcome &ended) { end(entry, ended); });
     connect(entry->conversion, &Conversion::outputChanged, entry, &Entry::showProgress);
-    entries.append(entry);
     if (!watching)
         return;
     entry->conversion->watch();

@@ -115,32 +115,57 @@ QString CompanionLink::hand(ConversionRequest request)
 
 BatchAnswer CompanionLink::finishBatch()
 {
-    if (handed.isEmpty())
-        return {};
     QList<std::optional<ConversionOutcome>> outcomes(handed.size());
-    const auto answered = [this](const std::optional<ConversionOutcome> &outcome) {
-        return outcome && (!waits || outcome->hasEnded());
-    };
-    const auto startAnswered = [](const std::optional<ConversionOutcome> &outcome) {
-        return outcome.has_value();
-    };
+    const QString reason = handed.isEmpty() ? QString() : awaitAnswers(outcomes);
+    BatchAnswer answer;
+    QString unanswered;
+    for (qsizetype i = 0; i < handed.size(); ++i) {
+        if (outcomes[i])
+            answer.conversions.append({handed[i], *outcomes[i]});
+        if (!isAnswered(outcomes[i]))
+            unanswered += u'\n' + handed[i].input();
+    }
+    // The conversions whose fate the companion did not tell are named.
+    if (!reason.isEmpty())
+        answer.failure =
+            QStringLiteral("%1: %2\n次のファイルの変換がどうなったか確かめられません。")
+                .arg(reason, fileNameFromBytes(companion)) +
+            unanswered;
+    if (stream >= 0)
+        ::close(stream);
+    stream = -1;
+    handed.clear();
+    return answer;
+}
+
+bool CompanionLink::isAnswered(const std::optional<ConversionOutcome> &outcome) const
+{
+    return outcome && (!waits || outcome->hasEnded());
+}
+
+// Reads the companion's reports until every conversion handed over is answered for. Returns
+// why it could not be, or nothing. While an encoder is still to start, and after a stop,
+// the companion answers within a few seconds or is given up on.
+QString CompanionLink::awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes)
+{
+    const auto answered = [this](const auto &outcome) { return isAnswered(outcome); };
+    const auto hasStarted = [](const auto &outcome) { return outcome.has_value(); };
     const sigset_t stopping = stopSignals();
     const int interruptions = waits ? ::signalfd(-1, &stopping, SFD_CLOEXEC | SFD_NONBLOCK) : -1;
     QDeadlineTimer deadline(AnswerMilliseconds);
     bool stopped = false;
     QByteArray incoming;
     QString reason;
-    while (!std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
-        const bool timed =
-            stopped || !std::all_of(outcomes.cbegin(), outcomes.cend(), startAnswered);
+    while (reason.isEmpty() && !std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
+        const bool timed = stopped || !std::all_of(outcomes.cbegin(), outcomes.cend(), hasStarted);
         pollfd watched[] = {{stream, POLLIN, 0}, {interruptions, POLLIN, 0}};
         const int ready = ::poll(watched, 2, timed ? int(deadline.remainingTime()) : -1);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready == 0) {
+        if (ready == 0)
             reason = QStringLiteral("変換を見守るプログラムが応答しません");
-            break;
-        }
+        else if (ready < 0 && errno != EINTR)
+            reason = systemReason(errno);
+        if (ready <= 0)
+            continue;
         if (watched[1].revents & POLLIN) {
             signalfd_siginfo signal;
             while (::read(interruptions, &signal, sizeof signal) > 0) {
@@ -157,34 +182,14 @@ BatchAnswer CompanionLink::finishBatch()
         if (count < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         incoming.append(buffer, std::max<ssize_t>(count, 0));
-        if (count <= 0 || !takeReports(incoming, outcomes)) {
+        if (count <= 0 || !takeReports(incoming, outcomes))
             reason = QStringLiteral("変換を見守るプログラムが途中で終わりました");
-            break;
-        }
-        if (!stopped)
+        else if (!stopped)
             deadline.setRemainingTime(AnswerMilliseconds);
     }
     if (interruptions >= 0)
         ::close(interruptions);
-
-    BatchAnswer answer;
-    QString unanswered;
-    for (qsizetype i = 0; i < handed.size(); ++i) {
-        if (outcomes[i])
-            answer.conversions.append({handed[i], *outcomes[i]});
-        if (!answered(outcomes[i]))
-            unanswered += u'\n' + handed[i].input();
-    }
-    // The conversions whose fate the companion did not tell are named.
-    if (!reason.isEmpty())
-        answer.failure =
-            QStringLiteral("%1: %2\n次のファイルの変換がどうなったか確かめられません。")
-                .arg(reason, fileNameFromBytes(companion)) +
-            unanswered;
-    ::close(stream);
-    stream = -1;
-    handed.clear();
-    return answer;
+    return reason;
 }
 
 QString CompanionLink::openStream()

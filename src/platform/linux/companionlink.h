@@ -40,6 +40,8 @@ public:
     BatchAnswer finishBatch();
 
 private:
+    bool isAnswered(const std::optional<ConversionOutcome> &outcome) const;
+    QString awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes);
     QString openStream();
     QString openSessionStream();
     QString startBatchCompanion();

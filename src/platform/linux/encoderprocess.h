@@ -25,6 +25,7 @@ public:
 
     // Follows the started encoder's output and end from the event loop, which must exist.
     void watch();
+    bool isWatched() const { return exitNotifier != nullptr; }
 
     // Sends a signal to the running encoder.
     void sendSignal(int signal);

@@ -125,8 +125,13 @@ void RequestConnection::readAvailable()
             break;
         return close();
     }
-    while (const std::optional<ProgramMessage> message = takeProgramMessage(stream))
+    // A client that stopped taking answers is not served further.
+    while (!closedByClient) {
+        const std::optional<ProgramMessage> message = takeProgramMessage(stream);
+        if (!message)
+            break;
         emit received(*message);
+    }
 }
 
 void RequestConnection::send(const ConversionReport &report)
