@@ -68,6 +68,8 @@ private slots:
     void spawnedProgramGetsItsSetup();
     void leavingListenerTakesQueuedClients();
     void requestsOfAClientThatLeftAreDropped();
+    void endedConversionWindowRestsStill_data();
+    void endedConversionWindowRestsStill();
 };
 
 void TestDesktopPlatform::namesKeepTheirBytes_data()
@@ -396,6 +398,54 @@ void TestDesktopPlatform::requestsOfAClientThatLeftAreDropped()
     connection.readAvailable();
     QCOMPARE(received.size(), 1);
     QVERIFY(connection.isClosed());
+}
+
+// A conversion window that shows how its conversion ended draws nothing more: a window left
+// open for hours must not keep the companion busy.
+void TestDesktopPlatform::endedConversionWindowRestsStill_data()
+{
+    QTest::addColumn<int>("percent"); // -1: the encoder never told its progress
+    QTest::addColumn<ConversionOutcome>("outcome");
+
+    using Kind = ConversionOutcome::Kind;
+    QTest::newRow("failed at once") << -1 << ConversionOutcome{Kind::Failed, "終了コード 1"};
+    QTest::newRow("stopped halfway") << 50 << ConversionOutcome{Kind::Stopped};
+    QTest::newRow("refused") << -1 << ConversionOutcome{Kind::Refused, "使用中です。"};
+}
+
+void TestDesktopPlatform::endedConversionWindowRestsStill()
+{
+    QFETCH(int, percent);
+    QFETCH(ConversionOutcome, outcome);
+
+    struct Ended final : ConversionControl
+    {
+        bool isRunning() const override { return false; }
+        void stop() override {}
+        void windowClosed() override {}
+    } control;
+    const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
+    ConversionView *view = part->showConversion({"/w", {"/e", {"-i", "a.wav", "a.mp3"}}}, control);
+    auto *window = dynamic_cast<QWidget *>(view);
+    const QScopeGuard close([window] { window->close(); });
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    view->showProgress(percent < 0 ? std::nullopt : std::optional(percent), {"a line"});
+    view->showEnd(outcome);
+    QTest::qWait(100);
+
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+    QTest::qWait(300);
+    qApp->removeEventFilter(&counter);
+    QCOMPARE(counter.paints, 0);
 }
 
 QTEST_MAIN(TestDesktopPlatform)

@@ -107,12 +107,14 @@ void ConversionWindow::showEnd(const ConversionOutcome &outcome)
         close();
         return;
     }
+    // A bar that never got a value would go on moving (the style animates an empty bar);
+    // one that did stays where the encoder left off.
     progress->setRange(0, 100);
-    // A refused conversion never ran: there is nothing to show but why.
-    if (outcome.kind == ConversionOutcome::Kind::Refused) {
+    if (progress->value() <= 0)
         progress->hide();
+    // A refused conversion never ran: there is nothing to show but why.
+    if (outcome.kind == ConversionOutcome::Kind::Refused)
         lines->hide();
-    }
     status->setText(endText(outcome));
     status->show();
     button->setText(QStringLiteral("閉じる"));
