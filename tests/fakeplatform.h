@@ -51,9 +51,9 @@ public:
     {
         noteCall();
         BatchAnswer answer{{}, batchFailure};
-        for (const EncoderCall &call : launches.sliced(launchesAnswered)) {
-            const ConversionOutcome started{ConversionOutcome::Kind::Started};
-            if (batchFailure.isEmpty())
+        const ConversionOutcome started{ConversionOutcome::Kind::Started};
+        if (batchFailure.isEmpty()) {
+            for (const EncoderCall &call : launches.sliced(launchesAnswered))
                 answer.conversions.append({call, outcomes.value(call.input(), started)});
         }
         launchesAnswered = launches.size();
