@@ -1,10 +1,42 @@
-// The companion's rules that need no process: reading the encoder's output, the messages
-// between the program and the companion, the outcome texts, and temporary file names.
+// The companion's rules that need no encoder: reading the encoder's output, the messages
+// between the program and the companion and how a stream is served, the outcome texts, and
+// temporary file names.
+#include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
 #include "platform/conversionrequest.h"
 #include "platform/linux/temporaryoutput.h"
 
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Writes what the socket takes now; how much.
+qsizetype writeSome(int socket, QByteArrayView bytes)
+{
+    const ssize_t written = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    return written > 0 ? written : 0;
+}
+
+// Reads the reports that have come, and whether the stream has ended.
+bool readReports(int socket, QByteArray &incoming, QList<ConversionReport> &reports)
+{
+    char buffer[4096];
+    ssize_t count = 0;
+    while ((count = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+        incoming.append(buffer, count);
+    while (const std::optional<ConversionReport> report = takeReport(incoming))
+        reports.append(*report);
+    return count == 0;
+}
+
+} // namespace
 
 class TestConversion : public QObject
 {
@@ -15,6 +47,8 @@ private slots:
     void encoderOutput();
     void messagesCrossAStream_data();
     void messagesCrossAStream();
+    void streamsServedNoFurther_data();
+    void streamsServedNoFurther();
     void outcomeTexts_data();
     void outcomeTexts();
     void temporaryNames_data();
@@ -42,6 +76,15 @@ void TestConversion::encoderOutput_data()
                           "size=1kB time=00:00:10.00 bitrate=1kbits/s\r"}
         << 10 << "Error writing trailer: No space left on device"
         << "size=1kB time=00:00:10.00 bitrate=1kbits/s";
+    QTest::newRow("the reason outweighs the closing lines")
+        << QByteArrayList{duration, "Error closing file x.mp3: No space left on device\n",
+                          "video:0kB audio:258kB subtitle:0kB muxing overhead: unknown\n",
+                          "Conversion failed!\n"}
+        << 0 << "Error closing file x.mp3: No space left on device"
+        << "Conversion failed!";
+    QTest::newRow("a closing line is better than none")
+        << QByteArrayList{"Conversion failed!\n"} << -1 << "Conversion failed!"
+        << "Conversion failed!";
     QTest::newRow("a line cut between chunks")
         << QByteArrayList{"clip.wav: Invalid da", "ta found when processing input\n"} << -1
         << "clip.wav: Invalid data found when processing input"
@@ -125,6 +168,63 @@ void TestConversion::messagesCrossAStream()
     while (const std::optional<ConversionReport> report = takeReport(stream))
         told.append(*report);
     QCOMPARE(told, reports);
+}
+
+// The companion serves a stream only as long as its client can be trusted to take answers
+// and to send its own requests.
+void TestConversion::streamsServedNoFurther_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<bool>("givesUp"); // the client closes its end once it has written
+    QTest::addColumn<int>("reports");
+    QTest::addColumn<bool>("closed"); // the companion ends the stream
+
+    // Refused, for its output folder is missing; no encoder is started.
+    const QByteArray request = toFrame(
+        ConversionRequest{"/", {"/nonexistent/ffmpeg", {"-i", "a.wav", "/nonexistent/a.mp3"}}});
+    QTest::newRow("a request is answered") << request << false << 1 << false;
+    QTest::newRow("a client that gave up is told nothing") << request << true << 0 << true;
+    QTest::newRow("a malformed request: one refusal, then nothing")
+        << toFrame(ConversionRequest{}) + request << false << 1 << true;
+    QTest::newRow("a frame over the limit")
+        << QByteArray("\xff\xff\xff\xff") + QByteArray(MaximumFrameSize + 1, '\0') << false << 0
+        << true;
+}
+
+void TestConversion::streamsServedNoFurther()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(bool, givesUp);
+    QFETCH(int, reports);
+    QFETCH(bool, closed);
+
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    int pair[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair), 0);
+    QByteArrayView unsent = QByteArrayView(stream).sliced(writeSome(pair[0], stream));
+    if (givesUp)
+        ::shutdown(pair[0], SHUT_WR);
+    ConversionHost host(ConversionHost::Presentation::StandardError);
+    host.serve(pair[1]);
+    host.watch(nullptr);
+    // What did not fit in the socket goes while the companion reads, until it stops reading.
+    QByteArray incoming;
+    QList<ConversionReport> told;
+    bool ended = false;
+    while (!unsent.isEmpty() && !ended) {
+        QCoreApplication::processEvents();
+        unsent = unsent.sliced(writeSome(pair[0], unsent));
+        ended = readReports(pair[0], incoming, told);
+    }
+    const auto settled = [&] {
+        ended = readReports(pair[0], incoming, told) || ended;
+        return ended || (told.size() >= reports && !closed);
+    };
+    QTRY_VERIFY(settled());
+    QCOMPARE(told.size(), reports);
+    QCOMPARE(ended, closed);
+    ::close(pair[0]);
 }
 
 void TestConversion::outcomeTexts_data()

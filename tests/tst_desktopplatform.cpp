@@ -25,6 +25,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,7 +68,7 @@ private slots:
     void spawnedProgramGetsItsSetup_data();
     void spawnedProgramGetsItsSetup();
     void leavingListenerTakesQueuedClients();
-    void requestsOfAClientThatLeftAreDropped();
+    void listenerOutOfDescriptors();
     void endedConversionWindowRestsStill_data();
     void endedConversionWindowRestsStill();
 };
@@ -378,26 +379,54 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
         ::close(descriptor);
 }
 
-// A client that gave up before its requests were read (it said the companion did not answer)
-// is told nothing more, and its requests are not started.
-void TestDesktopPlatform::requestsOfAClientThatLeftAreDropped()
+// Out of descriptors, the companion's listener waits for some to be free instead of trying
+// to accept its waiting client over and over; then it accepts that client.
+void TestDesktopPlatform::listenerOutOfDescriptors()
 {
-    int pair[2];
-    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    const QByteArray frame = toFrame(ConversionRequest{"/w", {"/e", {"-i", "a.wav", "a.mp3"}}});
-    QCOMPARE(::write(pair[0], frame.constData(), frame.size()), frame.size());
-    RequestConnection connection(pair[1]);
-    QList<ProgramMessage> received;
-    connect(&connection, &RequestConnection::received,
-            [&received](const ProgramMessage &message) { received.append(message); });
-    connection.readAvailable();
-    QCOMPARE(received.size(), 1);
+    QTemporaryDir runtime;
+    const QByteArray path = QFile::encodeName(runtime.filePath("session.socket"));
+    RequestListener listener;
+    QVERIFY(listener.adopt(listenOnUnixSocket(path), ::open("/dev/null", O_RDONLY), path));
+    listener.watch();
+    int accepted = 0;
+    connect(&listener, &RequestListener::accepted, [&accepted](int client) {
+        ::close(client);
+        ++accepted;
+    });
+    const int client = connectUnixSocket(path);
+    QVERIFY(client >= 0);
 
-    QCOMPARE(::write(pair[0], frame.constData(), frame.size()), frame.size());
-    ::close(pair[0]);
-    connection.readAvailable();
-    QCOMPARE(received.size(), 1);
-    QVERIFY(connection.isClosed());
+    rlimit limit = {};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const int next = ::dup(0);
+    ::close(next);
+    const rlimit low = {rlim_t(next) + 16, limit.rlim_max};
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    QList<int> taken;
+    for (int descriptor; (descriptor = ::dup(0)) >= 0;)
+        taken.append(descriptor);
+    struct AttemptCounter : QObject
+    {
+        const QObject *listener;
+        int attempts = 0;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            attempts += event->type() == QEvent::SockAct && watched->parent() == listener;
+            return false;
+        }
+    } counter;
+    counter.listener = &listener;
+    qApp->installEventFilter(&counter);
+    QTest::qWait(300);
+    qApp->removeEventFilter(&counter);
+    for (const int descriptor : std::as_const(taken))
+        ::close(descriptor);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+
+    QCOMPARE(accepted, 0);
+    QVERIFY2(counter.attempts <= 3, qPrintable(QString::number(counter.attempts)));
+    QTRY_COMPARE(accepted, 1);
+    ::close(client);
 }
 
 // A conversion window that shows how its conversion ended draws nothing more: a window left

@@ -1,8 +1,12 @@
 // Runs the built program as a user or a script would, in a program directory of its own.
 
+#include "platform/linux/unixsocket.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,6 +14,8 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -204,6 +210,56 @@ QByteArray probe(const QString &path)
     return probe.waitForFinished(30'000) ? probe.readAllStandardOutput() : QByteArray();
 }
 
+// Each entry of a folder with what it holds: a link's target, a file's bytes.
+QMap<QString, QByteArray> contentsOf(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                             QDir::System | QDir::NoDotAndDotDot)) {
+        if (entry.isSymLink())
+            entries.insert(entry.fileName(), QFile::encodeName(entry.symLinkTarget()));
+        else
+            entries.insert(entry.fileName(), entry.isFile() ? readFile(entry.filePath()) : "");
+    }
+    return entries;
+}
+
+// An exFAT disk image mounted through FUSE, which gives each spelling of a name an inode
+// number of its own. Only root mounts one; path() is empty where it could not be mounted.
+class CaseBlindDisk
+{
+public:
+    explicit CaseBlindDisk(bool wanted)
+    {
+        if (!wanted || ::geteuid() != 0)
+            return;
+        QProcess shell;
+        shell.setWorkingDirectory(directory.path());
+        shell.start("/bin/sh", {"-c", "truncate -s 8M image && mkfs.exfat image >/dev/null && "
+                                      "mkdir mount && loop=$(losetup -f --show image) && "
+                                      "{ mount.exfat-fuse \"$loop\" mount >/dev/null 2>&1 || "
+                                      "{ losetup -d \"$loop\"; false; }; } && echo \"$loop\""});
+        shell.waitForFinished(30'000);
+        if (shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0)
+            loop = QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
+    }
+    ~CaseBlindDisk()
+    {
+        if (loop.isEmpty())
+            return;
+        QProcess::execute("umount", {path()});
+        QProcess::execute("losetup", {"-d", loop});
+    }
+    CaseBlindDisk(const CaseBlindDisk &) = delete;
+    CaseBlindDisk &operator=(const CaseBlindDisk &) = delete;
+
+    QString path() const { return loop.isEmpty() ? QString() : directory.path() + "/mount"; }
+
+private:
+    QTemporaryDir directory;
+    QString loop;
+};
+
 // An X server that takes connections and never answers them.
 struct SilentXServer
 {
@@ -240,7 +296,10 @@ private slots:
     void reachedThroughALink();
     void failureIsOneLineOnStandardError();
     void oneWriterPerOutput();
-    void inputIsNeverItsOwnOutput();
+    void refusedOutputs_data();
+    void refusedOutputs();
+    void runtimeFolders_data();
+    void runtimeFolders();
     void sameStemWithTheRealEncoder();
     void waitedConversions_data();
     void waitedConversions();
@@ -388,22 +447,143 @@ void TestEndToEnd::oneWriterPerOutput()
     QTRY_COMPARE(QDir(directory.runtime() + "/orvalen").entryList(QDir::Files), QStringList{});
 }
 
-void TestEndToEnd::inputIsNeverItsOwnOutput()
+// An output whose name is anything but a plain file, or that would replace the input, is
+// refused before an encoder starts, and nothing is written through it. Two outputs that a
+// case-blind disk takes for one are never written at once.
+void TestEndToEnd::refusedOutputs_data()
 {
-    // One file under two names, as a hard link or a case-blind disk makes it; and an input
-    // that already ends in .mp3, which names itself.
+    QTest::addColumn<QString>("before"); // what is there beforehand
+    QTest::addColumn<QByteArrayList>("names");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("encoders");
+
+    const QString sameFile = "出力ファイルが入力ファイルと同じファイルです";
+    QTest::newRow("a hard link to the input")
+        << "hard link" << QByteArrayList{"Song.MP3"} << sameFile << 0;
+    QTest::newRow("the input itself") << "input" << QByteArrayList{"song.mp3"} << sameFile << 0;
+    QTest::newRow("a symbolic link")
+        << "symbolic link" << QByteArrayList{"song.wav"} << "シンボリックリンクです" << 0;
+    QTest::newRow("a dangling symbolic link")
+        << "dangling link" << QByteArrayList{"song.wav"} << "シンボリックリンクです" << 0;
+    QTest::newRow("a FIFO") << "FIFO" << QByteArrayList{"song.wav"} << "名前付きパイプ（FIFO）です"
+                            << 0;
+    QTest::newRow("a socket") << "socket" << QByteArrayList{"song.wav"} << "ソケットです" << 0;
+    QTest::newRow("a device") << "device" << QByteArrayList{"song.wav"} << "デバイスです" << 0;
+    QTest::newRow("a folder") << "folder" << QByteArrayList{"song.wav"} << "フォルダーです" << 0;
+    QTest::newRow("exFAT: the input in another case")
+        << "exFAT input" << QByteArrayList{"Song.MP3"} << sameFile << 0;
+    QTest::newRow("exFAT: two spellings at once")
+        << "exFAT" << QByteArrayList{"slow.wav", "Slow.ogg"} << "別の変換が書き込んでいます" << 1;
+}
+
+void TestEndToEnd::refusedOutputs()
+{
+    QFETCH(QString, before);
+    QFETCH(QByteArrayList, names);
+    QFETCH(QString, reason);
+    QFETCH(int, encoders);
+
     ProgramDirectory directory;
-    writeFile(directory.work() + "/X.MP3", "the only copy");
-    QVERIFY(::link(QFile::encodeName(directory.work() + "/X.MP3"),
-                   QFile::encodeName(directory.work() + "/X.mp3")) == 0);
-    writeFile(directory.work() + "/same.mp3", "kept");
-    QCOMPARE(run(directory, {"X.MP3", "same.mp3"}).exitCode, 4);
-    QCOMPARE(errors(directory).count('\n'), 2);
-    QVERIFY(errors(directory).contains("orvalen: X.MP3 → X.mp3: 変換できません: "));
-    QVERIFY(errors(directory).contains("orvalen: same.mp3 → same.mp3: 変換できません: "));
-    QCOMPARE(readFile(directory.work() + "/X.mp3"), "the only copy");
-    QCOMPARE(readFile(directory.work() + "/same.mp3"), "kept");
-    QVERIFY(directory.recordedArguments().isEmpty());
+    const CaseBlindDisk disk(before.startsWith("exFAT"));
+    QString folder = directory.work();
+    if (before.startsWith("exFAT")) {
+        if (disk.path().isEmpty())
+            QSKIP("An exFAT disk is mounted by root only, with exfatprogs and exfat-fuse");
+        folder = disk.path();
+        for (QByteArray &name : names)
+            name = QFile::encodeName(folder) + '/' + name;
+    }
+    const QByteArray output = QFile::encodeName(folder + "/song.mp3");
+    writeFile(folder + "/notes.txt", "the only copy");
+    if (before == "hard link" || before == "exFAT input") {
+        writeFile(folder + "/Song.MP3", "the only copy");
+        if (before == "hard link")
+            QCOMPARE(::link(QFile::encodeName(folder + "/Song.MP3"),
+                            QFile::encodeName(folder + "/Song.mp3")),
+                     0);
+    }
+    if (before == "input")
+        writeFile(folder + "/song.mp3", "the only copy");
+    if (before == "symbolic link")
+        QVERIFY(QFile::link("notes.txt", folder + "/song.mp3"));
+    if (before == "dangling link")
+        QVERIFY(QFile::link("nowhere.txt", folder + "/song.mp3"));
+    if (before == "FIFO")
+        QCOMPARE(::mkfifo(output, 0600), 0);
+    if (before == "socket")
+        QVERIFY(listenOnUnixSocket(output) >= 0);
+    if (before == "device" && ::mknod(output, S_IFCHR | 0600, makedev(1, 3)) < 0)
+        QSKIP("Only root makes a device");
+    if (before == "folder")
+        QVERIFY(QDir().mkdir(QFile::decodeName(output)));
+    const QMap<QString, QByteArray> entries = contentsOf(folder);
+
+    QCOMPARE(run(directory, names).exitCode, 4);
+    QVERIFY2(errors(directory).contains("変換できません: ") && errors(directory).contains(reason),
+             qPrintable(errors(directory)));
+    QCOMPARE(errors(directory).count('\n'), 1);
+    QTRY_COMPARE(directory.recordedArguments().size(), encoders);
+    if (encoders == 0)
+        QCOMPARE(contentsOf(folder), entries);
+}
+
+// The locks and sockets live in a folder that is the user's alone: where $XDG_RUNTIME_DIR is
+// unset or unusable, one in the user's cache. When that is taken too, nothing is converted,
+// and the reason is told.
+void TestEndToEnd::runtimeFolders_data()
+{
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<bool>("cacheTaken");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("unset: the user's cache") << "unset" << false << 0;
+    QTest::newRow("open to others: the user's cache") << "open to others" << false << 0;
+    QTest::newRow("read-only: the user's cache") << "read-only" << false << 0;
+    QTest::newRow("unset, and the cache's folder taken") << "unset" << true << 4;
+}
+
+void TestEndToEnd::runtimeFolders()
+{
+    QFETCH(QString, runtime);
+    QFETCH(bool, cacheTaken);
+    QFETCH(int, status);
+
+    ProgramDirectory directory;
+    QProcessEnvironment environment = withoutDisplay(directory.runtime());
+    environment.remove("XDG_CACHE_HOME");
+    environment.insert("HOME", directory.path());
+    if (runtime == "unset")
+        environment.remove("XDG_RUNTIME_DIR");
+    if (runtime == "open to others") {
+        QVERIFY(QDir().mkdir(directory.runtime() + "/orvalen"));
+        QVERIFY(
+            QFile::setPermissions(directory.runtime() + "/orvalen", QFile::Permissions(0x7777)));
+    }
+    if (runtime == "read-only" &&
+        QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro", "none", directory.runtime()}) != 0)
+        QSKIP("Only root mounts a read-only folder");
+    const auto unmount = qScopeGuard([&] {
+        if (runtime == "read-only")
+            QProcess::execute("umount", {directory.runtime()});
+    });
+    const QString cache =
+        directory.path() + "/.cache/orvalen/runtime-" + QSysInfo::machineHostName();
+    if (cacheTaken) {
+        QVERIFY(QDir().mkpath(cache));
+        QVERIFY(QFile::setPermissions(cache, QFile::Permissions(0x7777)));
+    }
+
+    QCOMPARE(run(directory, {"clip.wav"}, environment, directory.path() + "/errors").exitCode,
+             status);
+    if (status != 0) {
+        QVERIFY2(errors(directory).contains(cache + ": 自分だけのフォルダーではありません"),
+                 qPrintable(errors(directory)));
+        return;
+    }
+    QTRY_COMPARE(directory.recordedArguments().size(), 1);
+    QCOMPARE(QFileInfo(cache).permissions(), QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner | QFile::ReadUser |
+                                                 QFile::WriteUser | QFile::ExeUser);
 }
 
 void TestEndToEnd::sameStemWithTheRealEncoder()

@@ -3,7 +3,9 @@
 #include "platform/filenamebytes.h"
 #include "platform/linux/encoderprocess.h"
 #include "platform/linux/filechecks.h"
+#include "platform/linux/fileidentity.h"
 #include "platform/linux/outputlock.h"
+#include "platform/linux/runtimedirectory.h"
 #include "platform/linux/temporaryoutput.h"
 
 #include <QTimer>
@@ -31,24 +33,19 @@ bool Conversion::isRunning() const
 
 ConversionOutcome Conversion::start()
 {
+    if (!isWellFormed(order))
+        return refuse(QStringLiteral("変換の指示が正しくありません。"));
     const QByteArray directory = fileNameToBytes(order.workingDirectory);
     const QByteArray input = fileNameToBytes(order.call.input());
     const QByteArray output = fileNameToBytes(order.call.output());
-    if (order.call.encoder.isEmpty() || output.isEmpty() ||
-        !order.workingDirectory.startsWith(u'/'))
-        return refuse(QStringLiteral("変換の指示が正しくありません。"));
 
-    lock = std::make_unique<OutputLock>();
-    switch (lock->take(directory, output)) {
-    case OutputLock::Result::Busy:
-        return refuse(QStringLiteral("この出力ファイルには、別の変換が書き込んでいます。"));
-    case OutputLock::Result::Unavailable:
-        return refuse(QStringLiteral("出力ファイルを守るロックを作れません"
-                                     "（実行時フォルダーを使えません）。"));
-    case OutputLock::Result::Taken:
-        break;
-    }
-    if (areOneExistingFile(directory, input, output))
+    if (const QString problem = takeLock(directory, output); !problem.isEmpty())
+        return refuse(problem);
+    if (const QString kind = notAPlainFile(directory, output); !kind.isEmpty())
+        return refuse(
+            QStringLiteral("出力ファイルの名前は%1です。書き込むのは通常のファイルだけです。")
+                .arg(kind));
+    if (isSameFile(directory, input, output))
         return refuse(QStringLiteral("出力ファイルが入力ファイルと同じファイルです。"
                                      "変換すると入力ファイルが失われます。"));
 
@@ -71,6 +68,25 @@ ConversionOutcome Conversion::start()
         return refuse(encoderStartFailure(order.call.encoder, systemReason(error)));
     }
     return {ConversionOutcome::Kind::Started};
+}
+
+// Takes the output's lock, which every spelling of the output shares. Returns why it could
+// not be taken; empty once it is ours.
+QString Conversion::takeLock(const QByteArray &directory, const QByteArray &output)
+{
+    const RuntimeDirectory runtime = privateRuntimeDirectory();
+    if (runtime.path.isEmpty())
+        return QStringLiteral("出力ファイルを守るロックを作れません\n") + runtime.failure;
+    lock = std::make_unique<OutputLock>();
+    switch (lock->take(runtime.path, fileKey(directory, output))) {
+    case OutputLock::Result::Busy:
+        return QStringLiteral("この出力ファイルには、別の変換が書き込んでいます。");
+    case OutputLock::Result::Unavailable:
+        return QStringLiteral("出力ファイルを守るロックを作れません: %1").arg(systemReason(errno));
+    case OutputLock::Result::Taken:
+        break;
+    }
+    return {};
 }
 
 void Conversion::watch()

@@ -12,9 +12,10 @@ class OutputLock;
 class QTimer;
 class TemporaryOutput;
 
-// One conversion, watched from start to end. It takes the output's lock and makes sure the
-// output is not the input before the encoder starts, so no other conversion writes the
-// same file and no input is overwritten by its own output. The encoder writes a temporary
+// One conversion, watched from start to end. Before the encoder starts, it takes the
+// output's lock, and makes sure that the output is a plain file (or none yet) and not the
+// input, so no other conversion writes the same file, nothing is written through a link
+// or into a device, and no input is overwritten by its own output. The encoder writes a temporary
 // file beside the output, which replaces the output only once the encoder has succeeded:
 // a conversion that fails or is stopped leaves an earlier output as it was.
 class Conversion : public QObject
@@ -44,6 +45,7 @@ signals:
     void finished(const ConversionOutcome &outcome);
 
 private:
+    QString takeLock(const QByteArray &directory, const QByteArray &output);
     ConversionOutcome refuse(const QString &reason);
     void killLater();
     void takeOutput(const QByteArray &bytes);

@@ -97,6 +97,9 @@ void ConversionHost::start(RequestConnection *client, const ConversionRequest &r
     entries.append(entry);
     const ConversionOutcome outcome = entry->conversion->start();
     client->send({entry->number, outcome});
+    // No program of ours sends that: one refusal, one window, and nothing more from it.
+    if (!isWellFormed(request))
+        client->close();
     if (outcome.kind == ConversionOutcome::Kind::Refused) {
         // A refusal is the asking program's to report; a window shows it too.
         if (presentation != Presentation::Windows)

@@ -30,6 +30,14 @@ bool isProgressReport(const QString &line)
            (line.startsWith(QLatin1String("size=")) || line.startsWith(QLatin1String("frame=")));
 }
 
+// The lines that the encoder ends with whatever went wrong: they give no reason.
+bool isClosingLine(const QString &line)
+{
+    return line == QLatin1String("Conversion failed!") ||
+           line.startsWith(QLatin1String("Last message repeated")) ||
+           line.contains(QLatin1String("muxing overhead"));
+}
+
 } // namespace
 
 void EncoderOutput::append(QByteArrayView bytes)
@@ -61,8 +69,11 @@ void EncoderOutput::takeLine(const QString &line)
         position = secondsAfter(line, QStringLiteral("time=")).value_or(position);
     else if (!duration)
         duration = secondsAfter(line, QStringLiteral("Duration: "));
-    if (!progress)
+    // A reason once given outweighs the closing lines that follow it.
+    if (!progress && (!isClosingLine(line) || message.isEmpty() || messageIsClosingLine)) {
         message = line;
+        messageIsClosingLine = isClosingLine(line);
+    }
 
     if (progress && lastLineIsProgress)
         lines.removeLast();

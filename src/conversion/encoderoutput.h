@@ -20,7 +20,8 @@ public:
     // How much of the input is done, from 0 to 100; nothing while the duration is unknown.
     std::optional<int> percentDone() const;
 
-    // The last line that is not a progress report: on failure, the encoder's reason.
+    // On failure, the encoder's reason: the last line that is neither a progress report nor
+    // one of the lines it closes with ("Conversion failed!"), unless there is no other.
     QString lastMessage() const { return message; }
 
 private:
@@ -32,4 +33,5 @@ private:
     std::optional<double> duration;
     double position = 0;
     QString message;
+    bool messageIsClosingLine = false;
 };

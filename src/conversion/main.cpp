@@ -60,14 +60,14 @@ std::unique_ptr<WindowPart> loadWindowPart(const char *startedAs, const QString 
 // The conversions of a display's whole session, each in a window of its own, requested on
 // the listening socket that the Orvalen which started us made, under the session's lock.
 // The encoders of the requests already waiting start before the window toolkit loads.
-int serveSession(const char *startedAs, const QString &displayPlatform, int listeningSocket,
-                 int sessionLock)
+int serveSession(const char *startedAs, const QString &displayPlatform,
+                 const QByteArray &socketPath, int listeningSocket, int sessionLock)
 {
     // Made once the first encoders run; they outlive what works in their event loop.
     std::unique_ptr<WindowPart> windows;
     std::unique_ptr<QCoreApplication> application;
     RequestListener listener;
-    if (!listener.adopt(listeningSocket, sessionLock, sessionAddress(displayPlatform) + ".socket"))
+    if (!listener.adopt(listeningSocket, sessionLock, socketPath))
         return 2;
     ConversionHost host(ConversionHost::Presentation::Windows);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
@@ -96,12 +96,12 @@ int main(int argc, char *argv[])
     std::signal(SIGPIPE, SIG_IGN);
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
         return runBatch();
-    if (argc == 5 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(argv[0], QString::fromUtf8(argv[2]), std::atoi(argv[3]),
-                            std::atoi(argv[4]));
+    if (argc == 6 && std::strcmp(argv[1], "--session") == 0)
+        return serveSession(argv[0], QString::fromUtf8(argv[2]), argv[3], std::atoi(argv[4]),
+                            std::atoi(argv[5]));
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "
-               "--session <プラットフォーム> <待ち受けソケット> <ロック>\n",
+               "--session <プラットフォーム> <ソケットのパス> <待ち受けソケット> <ロック>\n",
                stderr);
     return 2;
 }

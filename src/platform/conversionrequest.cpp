@@ -64,6 +64,12 @@ template <typename Read> bool readFields(const QByteArray &fields, MessageType t
 
 } // namespace
 
+bool isWellFormed(const ConversionRequest &request)
+{
+    return !request.call.encoder.isEmpty() && !request.call.output().isEmpty() &&
+           request.workingDirectory.startsWith(u'/');
+}
+
 QByteArray toFrame(const ProgramMessage &message)
 {
     if (std::holds_alternative<StopRequest>(message))

@@ -25,6 +25,10 @@ struct ConversionRequest
     bool operator==(const ConversionRequest &) const = default;
 };
 
+// Whether the request names an encoder and an output, and an absolute working directory: one
+// that no program of ours would send is refused, and its stream is served no further.
+bool isWellFormed(const ConversionRequest &request);
+
 // Stop every conversion that this stream asked for.
 struct StopRequest
 {
@@ -42,7 +46,10 @@ struct ConversionReport
     bool operator==(const ConversionReport &) const = default;
 };
 
-// A message as one frame of a byte stream: its length, then its fields.
+// A message as one frame of a byte stream: its length, then its fields. No message of ours
+// comes near the limit; a stream that announces a longer frame is not read further.
+constexpr qsizetype MaximumFrameSize = 1024 * 1024;
+
 QByteArray toFrame(const ProgramMessage &message);
 QByteArray toFrame(const ConversionReport &report);
 

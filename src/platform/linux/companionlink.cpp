@@ -4,6 +4,7 @@
 #include "filechecks.h"
 #include "platform/filenamebytes.h"
 #include "requestsocket.h"
+#include "runtimedirectory.h"
 #include "unixsocket.h"
 
 #include <QDeadlineTimer>
@@ -199,9 +200,11 @@ QString CompanionLink::openStream()
 
 QString CompanionLink::openSessionStream()
 {
-    const QByteArray address = sessionAddress(*displayPlatform);
-    if (address.isEmpty())
-        return companionFailure(companion, QStringLiteral("個人用の実行時フォルダーを作れません"));
+    const RuntimeDirectory runtime = privateRuntimeDirectory();
+    if (runtime.path.isEmpty())
+        return companionFailure(
+            companion, QStringLiteral("個人用の実行時フォルダーを作れません\n") + runtime.failure);
+    const QByteArray address = sessionAddress(runtime.path, *displayPlatform);
     stream = connectUnixSocket(address + ".socket");
     if (stream >= 0)
         return {};
@@ -219,6 +222,10 @@ int CompanionLink::startSessionCompanion(const QByteArray &address, QString &fai
     int lock = -1;
     // The lock's holder is a companion that listens or is leaving, or an Orvalen starting one.
     while ((lock = lockSession(address)) < 0) {
+        if (errno != EWOULDBLOCK) {
+            failure = companionFailure(companion, systemReason(errno));
+            return -1;
+        }
         if (const int socket = connectUnixSocket(path); socket >= 0)
             return socket;
         if (deadline.hasExpired()) {
@@ -241,8 +248,8 @@ int CompanionLink::startOnOwnSocket(const QByteArray &path, int lock, QString &f
         failure = companionFailure(companion, systemReason(errno));
         return -1;
     }
-    failure = startCompanion({"--session", displayPlatform->toUtf8(), QByteArray::number(listening),
-                              QByteArray::number(lock)},
+    failure = startCompanion({"--session", displayPlatform->toUtf8(), path,
+                              QByteArray::number(listening), QByteArray::number(lock)},
                              {"/", {}, {listening, lock}, false});
     int socket = -1;
     if (failure.isEmpty()) {

@@ -27,16 +27,3 @@ QString whyNotExecutable(const QByteArray &path)
         return systemReason(errno);
     return {};
 }
-
-bool areOneExistingFile(const QByteArray &workingDirectory, const QByteArray &first,
-                        const QByteArray &second)
-{
-    const auto resolved = [&workingDirectory](const QByteArray &name) {
-        return name.startsWith('/') ? name : workingDirectory + '/' + name;
-    };
-    struct stat a = {};
-    struct stat b = {};
-    return ::stat(resolved(first).constData(), &a) == 0 &&
-           ::stat(resolved(second).constData(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
-}

@@ -1,11 +1,6 @@
 #include "outputlock.h"
 
-#include "runtimedirectory.h"
-
 #include <QCryptographicHash>
-
-#include <climits>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -24,18 +19,6 @@ bool sameInode(int descriptor, const QByteArray &path)
 
 } // namespace
 
-QByteArray canonicalOutputPath(const QByteArray &workingDirectory, const QByteArray &output)
-{
-    const QByteArray absolute = output.startsWith('/') ? output : workingDirectory + '/' + output;
-    const qsizetype slash = absolute.lastIndexOf('/');
-    const QByteArray folder = slash == 0 ? QByteArray("/") : absolute.first(slash);
-    char resolved[PATH_MAX];
-    if (!::realpath(folder.constData(), resolved))
-        return absolute;
-    const QByteArray real(resolved);
-    return (real == "/" ? QByteArray() : real) + absolute.sliced(slash);
-}
-
 OutputLock::~OutputLock()
 {
     if (descriptor < 0)
@@ -45,15 +28,11 @@ OutputLock::~OutputLock()
     ::close(descriptor);
 }
 
-OutputLock::Result OutputLock::take(const QByteArray &workingDirectory, const QByteArray &output)
+OutputLock::Result OutputLock::take(const QByteArray &runtimeDirectory, const QByteArray &fileKey)
 {
-    const QByteArray directory = privateRuntimeDirectory();
-    if (directory.isEmpty())
-        return Result::Unavailable;
-    const QByteArray key = QCryptographicHash::hash(canonicalOutputPath(workingDirectory, output),
-                                                    QCryptographicHash::Sha256)
-                               .toHex();
-    const QByteArray path = directory + "/output-" + key + ".lock";
+    const QByteArray path = runtimeDirectory + "/output-" +
+                            QCryptographicHash::hash(fileKey, QCryptographicHash::Sha256).toHex() +
+                            ".lock";
     // A holder that ends removes the file; one opened just before that is stale: retry.
     for (int attempt = 0; attempt < 8; ++attempt) {
         const int opened =

@@ -4,8 +4,8 @@
 #include <QString>
 
 // The right to write one output file, held by the conversion that writes it. It lives in a
-// kernel lock on a file of the user's private runtime directory, so it ends with the
-// holder: no lock outlives a crash, and none is left in the user's folders.
+// kernel lock on a file of the user's private runtime folder, so it ends with the holder:
+// no lock outlives a crash, and none is left in the user's folders.
 class OutputLock
 {
 public:
@@ -18,18 +18,13 @@ public:
     {
         Taken,
         Busy,       // another conversion writes the file
-        Unavailable // no private runtime directory for the lock
+        Unavailable // no lock file could be made; errno tells why
     };
 
-    // Takes the lock of an output, a name resolved against the working directory. Two
-    // spellings of one path ("./a.mp3", "/dir/a.mp3", a link to the folder) share one lock.
-    Result take(const QByteArray &workingDirectory, const QByteArray &output);
+    // Takes the lock of the file with the key (see fileKey()) in the runtime folder.
+    Result take(const QByteArray &runtimeDirectory, const QByteArray &fileKey);
 
 private:
     QByteArray lockFile;
     int descriptor = -1;
 };
-
-// The path that an output name stands for: its folder with every link resolved, then its
-// own name. A folder that does not exist is kept as written.
-QByteArray canonicalOutputPath(const QByteArray &workingDirectory, const QByteArray &output);

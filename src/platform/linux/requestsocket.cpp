@@ -1,9 +1,8 @@
 #include "requestsocket.h"
 
-#include "runtimedirectory.h"
-
 #include <QCryptographicHash>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 
@@ -12,14 +11,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-QByteArray sessionAddress(const QString &displayPlatform)
+namespace {
+
+constexpr int AcceptPauseMilliseconds = 250;
+
+} // namespace
+
+QByteArray sessionAddress(const QByteArray &runtimeDirectory, const QString &displayPlatform)
 {
-    const QByteArray directory = privateRuntimeDirectory();
-    if (directory.isEmpty())
-        return {};
     const QByteArray display =
         displayPlatform.toUtf8() + '|' + qgetenv("DISPLAY") + '|' + qgetenv("WAYLAND_DISPLAY");
-    return directory + "/session-" +
+    return runtimeDirectory + "/session-" +
            QCryptographicHash::hash(display, QCryptographicHash::Sha256).toHex().first(16);
 }
 
@@ -27,10 +29,11 @@ int lockSession(const QByteArray &address)
 {
     const QByteArray path = address + ".lock";
     const int lock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0)
+    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) == 0)
         return lock;
-    if (lock >= 0)
-        ::close(lock);
+    const int error = errno;
+    ::close(lock);
+    errno = error;
     return -1;
 }
 
@@ -85,10 +88,20 @@ void RequestListener::acceptWaiting()
         const int client = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0 && (errno == EINTR || errno == ECONNABORTED))
             continue;
+        if (client < 0 && errno != EAGAIN && notifier)
+            pauseAccepting();
         if (client < 0)
             return;
         emit accepted(client);
     }
+}
+
+// Out of descriptors or memory: the waiting clients stay queued until some are free again,
+// rather than be tried for over and over.
+void RequestListener::pauseAccepting()
+{
+    notifier->setEnabled(false);
+    QTimer::singleShot(AcceptPauseMilliseconds, notifier, [this] { notifier->setEnabled(true); });
 }
 
 RequestConnection::RequestConnection(int descriptor, QObject *parent)
@@ -113,7 +126,8 @@ void RequestConnection::watch()
 void RequestConnection::readAvailable()
 {
     char buffer[16384];
-    for (;;) {
+    // At most a frame's worth before the messages are taken: what is left then waits.
+    while (stream.size() <= MaximumFrameSize) {
         const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
         if (count > 0) {
             stream.append(buffer, count);
@@ -132,6 +146,9 @@ void RequestConnection::readAvailable()
             break;
         emit received(*message);
     }
+    // Whatever announces a longer frame is no message of ours.
+    if (stream.size() > MaximumFrameSize)
+        close();
 }
 
 void RequestConnection::send(const ConversionReport &report)

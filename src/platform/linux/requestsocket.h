@@ -6,13 +6,14 @@
 
 class QSocketNotifier;
 
-// Where the companion that serves a display's conversion windows listens, without the
-// ending: ".socket" for the socket, ".lock" for the lock that keeps it to one companion.
-// Empty without a private runtime directory.
-QByteArray sessionAddress(const QString &displayPlatform);
+// Where the companion that serves a display's conversion windows listens, in the user's
+// runtime folder, without the ending: ".socket" for the socket, ".lock" for the lock that
+// keeps it to one companion.
+QByteArray sessionAddress(const QByteArray &runtimeDirectory, const QString &displayPlatform);
 
 // The session's lock, taken without waiting: a descriptor that holds it (closing on exec),
-// or -1 while a companion holds it. Whoever holds it may make the session's socket.
+// or -1 and errno, EWOULDBLOCK while another holds it. Whoever holds it may make the
+// session's socket.
 int lockSession(const QByteArray &address);
 
 // The companion's listening socket for the requests of every Orvalen of the session. The
@@ -43,6 +44,8 @@ signals:
     void accepted(int descriptor);
 
 private:
+    void pauseAccepting();
+
     QByteArray socketPath;
     int listening = -1;
     int lock = -1;
@@ -59,7 +62,8 @@ public:
     ~RequestConnection() override;
 
     // Takes the messages that have arrived. The messages that arrive together with the end of
-    // the stream are dropped: their client has given up on them, or is gone.
+    // the stream are dropped: their client has given up on them, or is gone. A stream that
+    // announces a frame over MaximumFrameSize is closed.
     void readAvailable();
 
     // Reads every message as it arrives, from the event loop.
@@ -68,16 +72,17 @@ public:
     // Sends a report. A client that does not take it at once is taken to be gone.
     void send(const ConversionReport &report);
 
-    // Whether the client has closed its end, or stopped reading.
+    // Whether the client has closed its end, or stopped reading, or is served no further.
     bool isClosed() const { return closedByClient; }
+
+    // Serves the client no further: it is told nothing more, and nothing more is read.
+    void close();
 
 signals:
     void received(const ProgramMessage &message);
     void closed();
 
 private:
-    void close();
-
     int descriptor;
     QByteArray stream;
     QSocketNotifier *notifier = nullptr;

@@ -138,8 +138,12 @@ int TemporaryOutput::replaceOutput()
         return error;
     const QByteArray target = folder + outputName;
     struct stat earlier = {};
-    if (::stat(target.constData(), &earlier) == 0 && S_ISREG(earlier.st_mode))
+    if (::lstat(target.constData(), &earlier) == 0) {
+        // Made a link or a device meanwhile: not ours to replace.
+        if (!S_ISREG(earlier.st_mode))
+            return EEXIST;
         ::chmod(path.constData(), earlier.st_mode & 07777);
+    }
     if (::rename(path.constData(), target.constData()) < 0)
         return errno;
     fileName.clear();

@@ -28,7 +28,8 @@ public:
     void removeLeftovers() const;
 
     // Makes the finished file the output, replacing an earlier one (whose permissions it
-    // takes). Returns 0, or the errno of what failed; ENODATA when the file is empty.
+    // takes) that is a plain file. Returns 0, or the errno of what failed; ENODATA when the
+    // file is empty, EEXIST when the output's name is something else than a plain file.
     int replaceOutput();
 
     // Removes the file.
