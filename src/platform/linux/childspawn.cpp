@@ -83,7 +83,7 @@ CHILD_CODE int becomeProgram(void *argument)
     sigset_t none;
     ::sigemptyset(&none);
     ::setsid();
-    if (child.endsWithUs && (::prctl(PR_SET_PDEATHSIG, SIGTERM) < 0 || ::getppid() != child.parent))
+    if (child.endsWithUs && (::prctl(PR_SET_PDEATHSIG, SIGKILL) < 0 || ::getppid() != child.parent))
         failWithErrno(child);
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (devNull < 0 || !placeStream(child.streams.input, STDIN_FILENO, devNull) ||

@@ -21,7 +21,8 @@ struct SpawnSetup
     StandardStreams streams;
     // Descriptors of ours that it keeps under the same numbers; every other one is closed.
     QList<int> inherited;
-    // Whether it gets SIGTERM should we die first, so that it never runs on unwatched.
+    // Whether it is killed (SIGKILL, which nothing can block or delay) should we die first,
+    // so that it never runs on unwatched.
     bool endsWithUs = false;
 };
 
