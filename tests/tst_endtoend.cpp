@@ -300,6 +300,7 @@ private slots:
     void refusedOutputs();
     void runtimeFolders_data();
     void runtimeFolders();
+    void encoderEndsWithItsCompanion();
     void sameStemWithTheRealEncoder();
     void waitedConversions_data();
     void waitedConversions();
@@ -584,6 +585,24 @@ void TestEndToEnd::runtimeFolders()
     QCOMPARE(QFileInfo(cache).permissions(), QFile::ReadOwner | QFile::WriteOwner |
                                                  QFile::ExeOwner | QFile::ReadUser |
                                                  QFile::WriteUser | QFile::ExeUser);
+}
+
+// An encoder that ignores SIGTERM ends all the same once its companion is killed: nothing
+// runs on unwatched.
+void TestEndToEnd::encoderEndsWithItsCompanion()
+{
+    ProgramDirectory directory(
+        "#!/bin/sh\ntrap '' TERM\necho $$ > \"$(dirname \"$0\")/../encoder\"\n"
+        "exec sleep 60\n");
+    QCOMPARE(run(directory, {"clip.wav"}).exitCode, 0);
+    QTRY_VERIFY(readFile(directory.path() + "/encoder").endsWith('\n'));
+    const QByteArray encoder = "/proc/" + readFile(directory.path() + "/encoder").trimmed();
+    const auto state = [&encoder] { return readFile(encoder + "/stat").split(')').value(1); };
+    const pid_t companion = pid_t(state().split(' ').value(2).toInt());
+    QVERIFY(companion > 1);
+    QCOMPARE(::kill(companion, SIGKILL), 0);
+    // Gone, or a zombie where nobody reaps the orphans.
+    QTRY_VERIFY(state().isEmpty() || state().startsWith(" Z"));
 }
 
 void TestEndToEnd::sameStemWithTheRealEncoder()
