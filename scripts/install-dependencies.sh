@@ -18,6 +18,7 @@ packages=(
     xvfb xauth xdotool x11-utils    # a real X server for the window tests
     python3-gi gir1.2-gtk-3.0       # a GTK 3 program to drag files from
     fonts-noto-cjk                  # a second Japanese font for the window's layout test
+    exfatprogs exfat-fuse           # a case-blind disk for the output tests (as root)
 )
 if [[ ${1-} == packaging ]]; then
     packages+=(
