@@ -282,16 +282,16 @@ void TestConversion::temporaryNames()
     QFETCH(QByteArray, output);
     QFETCH(QByteArray, temporary);
 
-    const QByteArray made = temporaryFileName(output, "Ab12Cd");
+    const QByteArray made = temporaryName(output, "Ab12Cd");
     QCOMPARE(made, temporary);
     QVERIFY(made.size() <= 255);
-    QVERIFY(isTemporaryFileNameOf(made, output));
-    QVERIFY(isTemporaryFileNameOf(temporaryFileName(output, "zZ0099"), output));
+    QVERIFY(isTemporaryNameOf(made, output));
+    QVERIFY(isTemporaryNameOf(temporaryName(output, "zZ0099"), output));
     // Neither the output itself, nor another output's, nor a name that only looks alike.
-    QVERIFY(!isTemporaryFileNameOf(output, output));
-    QVERIFY(!isTemporaryFileNameOf(temporaryFileName("x" + output, "Ab12Cd"), output));
-    QVERIFY(!isTemporaryFileNameOf(temporaryFileName(output, "Ab-2Cd"), output));
-    QVERIFY(!isTemporaryFileNameOf(temporaryFileName(output, "Ab12Cde"), output));
+    QVERIFY(!isTemporaryNameOf(output, output));
+    QVERIFY(!isTemporaryNameOf(temporaryName("x" + output, "Ab12Cd"), output));
+    QVERIFY(!isTemporaryNameOf(temporaryName(output, "Ab-2Cd"), output));
+    QVERIFY(!isTemporaryNameOf(temporaryName(output, "Ab12Cde"), output));
 }
 
 QTEST_GUILESS_MAIN(TestConversion)

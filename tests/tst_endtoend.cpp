@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -29,7 +30,7 @@ const char RecordingEncoder[] = R"sh(#!/bin/sh
 # signals in the shell, which would be seen here. The script itself is left out.
 for f in /proc/$$/fd/*; do
     if [ ! -e "$f" ] || [ "$f" -ef "$0" ]; then continue; fi
-    if [ "$f" -ef /dev/null ]; then kind=null; elif [ -p "$f" ]; then kind=pipe; else kind=other; fi
+    if [ "$f" -ef /dev/null ]; then kind=null; elif [ -p "$f" ]; then kind=pipe; elif [ -d "$f" ]; then kind=folder; else kind=other; fi
     fds="$fds${f##*/} $kind
 "
 done
@@ -67,30 +68,22 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The output that the encoder's temporary file stands for: "dir/.name.XXXXXX.ext" is
-// "dir/name" when name ends in .ext; any other name stays as it is.
+// The output's name that the encoder was given as "/proc/self/fd/<n>/<name>", the file in
+// its temporary folder; any other name stays as it is.
 QByteArray outputOfTemporary(const QByteArray &temporary)
 {
-    const qsizetype slash = temporary.lastIndexOf('/') + 1;
-    const QByteArray name = temporary.sliced(slash);
-    const QByteArray extension = name.sliced(std::max<qsizetype>(name.lastIndexOf('.'), 0));
-    const qsizetype unique = name.size() - extension.size() - 7;
-    if (!name.startsWith('.') || unique < 1 || name.at(unique) != '.')
-        return temporary;
-    const QByteArray output = name.sliced(1, unique - 1);
-    return output.endsWith(extension) ? temporary.first(slash) + output : temporary;
+    static const QRegularExpression form("^/proc/self/fd/[0-9]+/([^/]+)$");
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(temporary));
+    return match.hasMatch() ? match.captured(1).toLatin1() : temporary;
 }
 
-// The files of a folder that hold a conversion's output for now.
+// The temporary folders and files of a folder, where conversions write for now.
 QStringList temporaryFiles(const QString &folder)
 {
-    QStringList found;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
-        const QByteArray bytes = QFile::encodeName(name);
-        if (outputOfTemporary(bytes) != bytes)
-            found.append(name);
-    }
-    return found;
+    static const QRegularExpression form("^\\..*\\.[A-Za-z0-9]{6}(\\.[^.]*)?$");
+    return QDir(folder)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .filter(form);
 }
 
 // A program directory holding copies of the built programs and, if given, an encoder.
@@ -181,9 +174,20 @@ Run run(const ProgramDirectory &directory, const QByteArrayList &arguments)
                directory.path() + "/errors");
 }
 
+// The encoder's arguments for an input and output; of the output, it sees the name only.
 QByteArrayList fixedPreset(const QByteArray &input, const QByteArray &output)
 {
-    return {"-y", "-i", input, "-vn", "-ac", "2", "-ar", "44100", "-ab", "128k", output};
+    return {"-y",
+            "-i",
+            input,
+            "-vn",
+            "-ac",
+            "2",
+            "-ar",
+            "44100",
+            "-ab",
+            "128k",
+            output.sliced(output.lastIndexOf('/') + 1)};
 }
 
 QString errors(const ProgramDirectory &directory)
@@ -298,6 +302,7 @@ private slots:
     void oneWriterPerOutput();
     void refusedOutputs_data();
     void refusedOutputs();
+    void encoderWritesOnlyItsOwnFile();
     void runtimeFolders_data();
     void runtimeFolders();
     void encoderEndsWithItsCompanion();
@@ -355,6 +360,9 @@ void TestEndToEnd::namesByteForByte()
     ProgramDirectory directory;
     QCOMPARE(run(directory, {name}).exitCode, 0);
     QTRY_COMPARE(directory.recordedArguments(), QList<QByteArrayList>{fixedPreset(input, output)});
+    // The output is in place under exactly that name.
+    const QByteArray written = QFile::encodeName(directory.work()) + '/' + output;
+    QTRY_VERIFY(::access(written.constData(), F_OK) == 0);
     QVERIFY(!QFile::exists(directory.work() + "/x"));
 }
 
@@ -395,7 +403,11 @@ void TestEndToEnd::encoderStartsClean()
     QCOMPARE(shell.exitCode(), 0);
     QTRY_COMPARE(directory.recordedArguments().size(), 1);
 
-    QCOMPARE(directory.recordedFact("fds"), "0 null\n1 pipe\n2 pipe");
+    // Besides its standard streams, only the folder that its output goes to.
+    QVERIFY2(QRegularExpression("^0 null\n1 pipe\n2 pipe\n[0-9]+ folder$")
+                 .match(directory.recordedFact("fds"))
+                 .hasMatch(),
+             qPrintable(directory.recordedFact("fds")));
     QCOMPARE(directory.recordedFact("signals"),
              "SigBlk: 0000000000000000\nSigIgn: 0000000000000000");
     QVERIFY(directory.recordedFact("session").toLongLong() != ::getsid(0));
@@ -526,6 +538,23 @@ void TestEndToEnd::refusedOutputs()
     QTRY_COMPARE(directory.recordedArguments().size(), encoders);
     if (encoders == 0)
         QCOMPARE(contentsOf(folder), entries);
+}
+
+// Whoever else writes in the output's folder may swap the encoder's temporary folder for one
+// holding a link while the encoder runs (here the encoder does it itself): the encoder
+// still writes only its own file, which becomes the output.
+void TestEndToEnd::encoderWritesOnlyItsOwnFile()
+{
+    ProgramDirectory directory(R"sh(#!/bin/sh
+for output; do :; done
+folder=$(realpath "${output%/*}")
+mv "$folder" "$folder.moved" && mkdir "$folder" && ln -s ../notes.txt "$output"
+printf mp3 > "$output"
+)sh");
+    writeFile(directory.work() + "/notes.txt", "the only copy");
+    QCOMPARE(run(directory, {"song.wav"}).exitCode, 0);
+    QTRY_COMPARE(readFile(directory.work() + "/song.mp3"), "mp3");
+    QCOMPARE(readFile(directory.work() + "/notes.txt"), "the only copy");
 }
 
 // The locks and sockets live in a folder that is the user's alone: where $XDG_RUNTIME_DIR is
@@ -675,8 +704,11 @@ void TestEndToEnd::waitedConversions()
         makeClip(input, clip);
     if (!earlier.isEmpty())
         writeFile(output, earlier);
-    // Left by a conversion of the same output whose companion was killed.
-    writeFile(directory.work() + "/.clip.mp3.k1LLed.mp3", "half an MP3");
+    // Left by conversions of the same output whose companions were killed, as this version
+    // and an older one leave them.
+    QVERIFY(QDir(directory.work()).mkdir(".clip.mp3.k1LLed.mp3"));
+    writeFile(directory.work() + "/.clip.mp3.k1LLed.mp3/clip.mp3", "half an MP3");
+    writeFile(directory.work() + "/.clip.mp3.0lder0.mp3", "half an MP3");
     const QString folder = directory.work() + '/' + runIn;
     QVERIFY(QDir().mkpath(folder));
 
@@ -686,11 +718,13 @@ void TestEndToEnd::waitedConversions()
     orvalen.start(directory.program(), {"--wait", name});
     QVERIFY(orvalen.waitForStarted());
     if (interrupted) {
-        // Once the encoder writes its temporary file beside the one left behind.
+        // Once the encoder writes its temporary file beside the ones left behind.
         const auto writing = [&directory] {
             QStringList files = temporaryFiles(directory.work());
             files.removeOne(".clip.mp3.k1LLed.mp3");
-            return files.size() == 1 && QFileInfo(directory.work() + '/' + files[0]).size() > 0;
+            files.removeOne(".clip.mp3.0lder0.mp3");
+            return files.size() == 1 &&
+                   QFileInfo(directory.work() + '/' + files[0] + "/clip.mp3").size() > 0;
         };
         QTRY_VERIFY(writing());
         ::kill(pid_t(orvalen.processId()), SIGINT);

@@ -61,8 +61,8 @@ ConversionOutcome Conversion::start()
     encoder = new EncoderProcess(this);
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
-    if (const int error =
-            encoder->start(directory, fileNameToBytes(order.call.encoder), arguments)) {
+    if (const int error = encoder->start(directory, fileNameToBytes(order.call.encoder), arguments,
+                                         {temporary->folderDescriptor()})) {
         delete encoder;
         encoder = nullptr;
         return refuse(encoderStartFailure(order.call.encoder, systemReason(error)));

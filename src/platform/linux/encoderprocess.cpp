@@ -36,7 +36,7 @@ EncoderProcess::~EncoderProcess()
 }
 
 int EncoderProcess::start(const QByteArray &workingDirectory, const QByteArray &program,
-                          const QByteArrayList &arguments)
+                          const QByteArrayList &arguments, const QList<int> &inherited)
 {
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) < 0)
@@ -44,7 +44,7 @@ int EncoderProcess::start(const QByteArray &workingDirectory, const QByteArray &
     // Our end only: the encoder writes as it always does.
     ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
 
-    const SpawnSetup setup{workingDirectory, {-1, pipe[1], pipe[1]}, {}, true};
+    const SpawnSetup setup{workingDirectory, {-1, pipe[1], pipe[1]}, inherited, true};
     const int error = spawnProgram(program, arguments, setup, pid);
     ::close(pipe[1]);
     if (error != 0) {

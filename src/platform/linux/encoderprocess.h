@@ -8,9 +8,9 @@
 class QSocketNotifier;
 
 // The encoder, run as our child for one conversion. It gets standard input from /dev/null,
-// both output streams into a pipe of ours, no other descriptor, a session of its own, and
-// every signal's disposition and the signal mask at their defaults. Should we die, it is
-// told to stop: no encoder writes on unwatched, without its output's lock.
+// both output streams into a pipe of ours, no other descriptor but the ones it is given, a
+// session of its own, and every signal's disposition and the signal mask at their defaults.
+// Should we die, it is killed: no encoder writes on unwatched, without its output's lock.
 class EncoderProcess : public QObject
 {
     Q_OBJECT
@@ -19,9 +19,10 @@ public:
     explicit EncoderProcess(QObject *parent = nullptr);
     ~EncoderProcess() override;
 
-    // Starts the program in the working directory. Returns 0, or the errno of what failed.
+    // Starts the program in the working directory, with descriptors of ours that it keeps
+    // under their numbers. Returns 0, or the errno of what failed.
     int start(const QByteArray &workingDirectory, const QByteArray &program,
-              const QByteArrayList &arguments);
+              const QByteArrayList &arguments, const QList<int> &inherited);
 
     // Follows the started encoder's output and end from the event loop, which must exist.
     void watch();

@@ -55,25 +55,51 @@ QByteArray uniquePart()
     return unique;
 }
 
-// Makes sure the data has reached the disk before the name points at it.
-int syncToDisk(const QByteArray &path, int flags)
+// Makes sure that the folder's new entry has reached the disk.
+void syncFolder(const QByteArray &path)
 {
-    const int descriptor = ::open(path.constData(), flags | O_CLOEXEC);
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
-        return errno;
-    const int error = ::fsync(descriptor) < 0 ? errno : 0;
+        return;
+    ::fsync(descriptor);
     ::close(descriptor);
-    return error;
+}
+
+bool isOurOwn(int descriptor)
+{
+    struct stat status = {};
+    return ::fstat(descriptor, &status) == 0 && status.st_uid == ::geteuid();
+}
+
+// Removes a temporary folder, with the file in it, or a temporary file, as long as it is
+// ours: in a shared folder, another user may be converting the same name.
+void removeLeftover(int parent, const QByteArray &name, const QByteArray &outputName)
+{
+    struct stat status = {};
+    if (::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 ||
+        status.st_uid != ::geteuid())
+        return;
+    if (S_ISREG(status.st_mode)) {
+        ::unlinkat(parent, name.constData(), 0);
+        return;
+    }
+    const int folder =
+        ::openat(parent, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    ::unlinkat(folder, outputName.constData(), 0);
+    ::close(folder);
+    ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
 }
 
 } // namespace
 
-QByteArray temporaryFileName(const QByteArray &outputName, const QByteArray &unique)
+QByteArray temporaryName(const QByteArray &outputName, const QByteArray &unique)
 {
     return stemOf(outputName) + unique + extensionOf(outputName);
 }
 
-bool isTemporaryFileNameOf(const QByteArray &candidate, const QByteArray &outputName)
+bool isTemporaryNameOf(const QByteArray &candidate, const QByteArray &outputName)
 {
     const QByteArray stem = stemOf(outputName);
     const QByteArray extension = extensionOf(outputName);
@@ -90,70 +116,105 @@ TemporaryOutput::~TemporaryOutput()
 int TemporaryOutput::create(const QByteArray &workingDirectory, const QByteArray &output)
 {
     const qsizetype slash = output.lastIndexOf('/');
-    folderAsGiven = output.first(slash + 1);
     outputName = output.sliced(slash + 1);
-    folder = output.startsWith('/') ? folderAsGiven : workingDirectory + '/' + folderAsGiven;
+    outputFolder = output.first(slash + 1);
+    if (!output.startsWith('/'))
+        outputFolder.prepend(workingDirectory + '/');
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = temporaryFileName(outputName, uniquePart());
-        const int created = ::open((folder + name).constData(),
-                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (created >= 0) {
-            ::close(created);
-            fileName = name;
-            return 0;
-        }
-        if (errno != EEXIST)
+        const QByteArray name = temporaryName(outputName, uniquePart());
+        if (::mkdir((outputFolder + name).constData(), 0700) < 0) {
+            if (errno == EEXIST)
+                continue;
             return errno;
+        }
+        folderName = name;
+        folder = ::open((outputFolder + name).constData(),
+                        O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // Another's folder, put in its place between the making and the opening.
+        if (folder >= 0 && !isOurOwn(folder)) {
+            ::close(folder);
+            folder = -1;
+            errno = EEXIST;
+        }
+        if (folder < 0)
+            return errno;
+        const int file = ::openat(folder, outputName.constData(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file < 0)
+            return errno;
+        ::close(file);
+        return 0;
     }
     return EEXIST;
 }
 
+QByteArray TemporaryOutput::encoderName() const
+{
+    return "/proc/self/fd/" + QByteArray::number(folder) + '/' + outputName;
+}
+
 void TemporaryOutput::removeLeftovers() const
 {
-    DIR *const directory = ::opendir(folder.constData());
+    DIR *const directory = ::opendir(outputFolder.constData());
     if (!directory)
         return;
     while (const dirent *entry = ::readdir(directory)) {
         const QByteArray name(entry->d_name);
-        struct stat status = {};
-        if (name == fileName || !isTemporaryFileNameOf(name, outputName) ||
-            ::fstatat(::dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) < 0)
-            continue;
-        // Only a file of ours: in a shared folder, another user may be writing the same name.
-        if (S_ISREG(status.st_mode) && status.st_uid == ::geteuid())
-            ::unlinkat(::dirfd(directory), entry->d_name, 0);
+        if (name != folderName && isTemporaryNameOf(name, outputName))
+            removeLeftover(::dirfd(directory), name, outputName);
     }
     ::closedir(directory);
 }
 
 int TemporaryOutput::replaceOutput()
 {
-    const QByteArray path = folder + fileName;
+    const int file = ::openat(folder, outputName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0)
+        return errno;
+    const int error = putInPlace(file);
+    ::close(file);
+    if (error != 0)
+        return error;
+    if (::renameat(folder, outputName.constData(), AT_FDCWD,
+                   (outputFolder + outputName).constData()) < 0)
+        return errno;
+    syncFolder(outputFolder);
+    return 0;
+}
+
+// Makes the finished file ready to replace the output: on the disk, with the permissions
+// of the earlier output, which must be a plain file.
+int TemporaryOutput::putInPlace(int file) const
+{
     struct stat written = {};
-    if (::lstat(path.constData(), &written) < 0)
+    if (::fstat(file, &written) < 0)
         return errno;
     if (written.st_size == 0)
         return ENODATA;
-    if (const int error = syncToDisk(path, O_RDONLY))
-        return error;
-    const QByteArray target = folder + outputName;
+    if (::fsync(file) < 0)
+        return errno;
     struct stat earlier = {};
-    if (::lstat(target.constData(), &earlier) == 0) {
+    if (::lstat((outputFolder + outputName).constData(), &earlier) == 0) {
         // Made a link or a device meanwhile: not ours to replace.
         if (!S_ISREG(earlier.st_mode))
             return EEXIST;
-        ::chmod(path.constData(), earlier.st_mode & 07777);
+        ::fchmod(file, earlier.st_mode & 07777);
     }
-    if (::rename(path.constData(), target.constData()) < 0)
-        return errno;
-    fileName.clear();
-    syncToDisk(folder, O_RDONLY | O_DIRECTORY);
     return 0;
 }
 
 void TemporaryOutput::remove()
 {
-    if (!fileName.isEmpty())
-        ::unlink((folder + fileName).constData());
-    fileName.clear();
+    if (folder < 0)
+        return;
+    ::unlinkat(folder, outputName.constData(), 0);
+    // Only the folder that is still ours under its name.
+    struct stat held = {};
+    struct stat named = {};
+    const QByteArray path = outputFolder + folderName;
+    if (::fstat(folder, &held) == 0 && ::lstat(path.constData(), &named) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+        ::rmdir(path.constData());
+    ::close(folder);
+    folder = -1;
 }

@@ -2,29 +2,33 @@
 
 #include <QByteArray>
 
-// The file that the encoder writes in place of its output, so that the output appears only
-// whole: beside it, hidden, named ".<output's name>.<6 letters or digits><output's
-// extension>" (".song.mp3.Xa91Qz.mp3"), so that the encoder picks the same format. Once
-// the encoder has succeeded it replaces the output; otherwise it is removed, and an
-// earlier output stays as it was.
+// Where the encoder writes in place of its output, so that the output appears only whole: a
+// file named as the output, in a private folder (mode 0700) beside the output, hidden, named
+// ".<output's name>.<6 letters or digits><output's extension>" (".song.mp3.Xa91Qz.mp3").
+// The encoder reaches it through our descriptor of that folder, /proc/self/fd/<n>/song.mp3:
+// whoever else may write in the output's folder can move or replace the folder's name, but
+// not what the descriptor holds, so the encoder never writes through a link planted there.
+// Once the encoder has succeeded the file replaces the output; otherwise it is removed, and
+// an earlier output stays as it was.
 class TemporaryOutput
 {
 public:
     TemporaryOutput() = default;
     TemporaryOutput(const TemporaryOutput &) = delete;
     TemporaryOutput &operator=(const TemporaryOutput &) = delete;
-    // Removes the file unless it has replaced the output.
+    // Removes the file and its folder unless the file has replaced the output.
     ~TemporaryOutput();
 
-    // Makes the file beside the output, a name resolved against the working directory.
-    // Returns 0 or the errno of what failed.
+    // Makes the folder and the file beside the output, a name resolved against the working
+    // directory. Returns 0 or the errno of what failed.
     int create(const QByteArray &workingDirectory, const QByteArray &output);
 
-    // The name to give the encoder: the output's name with the file's name in its place.
-    QByteArray encoderName() const { return folderAsGiven + fileName; }
+    // The name to give the encoder, which must inherit folderDescriptor() under its number.
+    QByteArray encoderName() const;
+    int folderDescriptor() const { return folder; }
 
-    // Removes the files that earlier conversions of the same output left behind when they
-    // were killed. Only for the holder of the output's lock.
+    // Removes what earlier conversions of the same output left behind when they were killed.
+    // Only for the holder of the output's lock.
     void removeLeftovers() const;
 
     // Makes the finished file the output, replacing an earlier one (whose permissions it
@@ -32,20 +36,23 @@ public:
     // file is empty, EEXIST when the output's name is something else than a plain file.
     int replaceOutput();
 
-    // Removes the file.
+    // Removes the file and its folder.
     void remove();
 
 private:
-    QByteArray folder; // absolute, ending in '/'
-    QByteArray folderAsGiven;
+    int putInPlace(int file) const;
+
+    QByteArray outputFolder; // absolute, ending in '/'
     QByteArray outputName;
-    QByteArray fileName;
+    QByteArray folderName;
+    int folder = -1;
 };
 
-// The temporary file name for an output file name and a unique part. A name that would pass
+// The temporary folder's name for an output file name and a unique part. A name that would pass
 // the 255-byte limit keeps only the start of the output's name, then "~" and 8 hexadecimal
 // digits of its hash, so that two long names still get different temporary names.
-QByteArray temporaryFileName(const QByteArray &outputName, const QByteArray &unique);
+QByteArray temporaryName(const QByteArray &outputName, const QByteArray &unique);
 
-// Whether a file name is a temporary file name for the output file name.
-bool isTemporaryFileNameOf(const QByteArray &candidate, const QByteArray &outputName);
+// Whether a name is a temporary folder's name for the output file name (or, as older
+// versions made them, a temporary file's).
+bool isTemporaryNameOf(const QByteArray &candidate, const QByteArray &outputName);
