@@ -678,6 +678,11 @@ void TestEndToEnd::waitedConversions_data()
         << "garbage"
         << "" << QByteArray("clip.wav") << QByteArray("earlier") << false << 5
         << "orvalen: clip.wav → clip.mp3: 変換に失敗しました（終了コード 1）: ";
+    QTest::newRow("fills the disk: the earlier MP3 stays, the true reason is told")
+        << "60"
+        << "" << QByteArray("full/clip.wav") << QByteArray("earlier") << false << 5
+        << "orvalen: full/clip.wav → full/clip.mp3: 変換に失敗しました（終了コード 1）: "
+           "Error closing file full/clip.mp3: No space left on device\n";
     QTest::newRow("stopped by Ctrl+C: the earlier MP3 stays")
         << "1200"
         << "" << QByteArray("clip.wav") << QByteArray("earlier") << true << 5
@@ -697,20 +702,33 @@ void TestEndToEnd::waitedConversions()
     ProgramDirectory directory{QByteArray()};
     QVERIFY(QFile::link(SYSTEM_ENCODER, directory.encoderPath()));
     const QString input = directory.work() + "/clip.wav";
-    const QString output = directory.work() + "/clip.mp3";
+    const QString folder = directory.work() + '/' + runIn;
+    QVERIFY(QDir().mkpath(folder));
+    const QString output = QDir::cleanPath(folder + '/' + name.chopped(4) + ".mp3");
     if (clip == "garbage")
         writeFile(input, "not a sound");
     else
         makeClip(input, clip);
+    // A disk of 64 kB, which the MP3 fills, with a link to the input.
+    const QString full = directory.work() + "/full";
+    if (name.startsWith("full/") &&
+        (!QDir().mkdir(full) ||
+         QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "none", full}) != 0))
+        QSKIP("Only root mounts a small disk");
+    const auto unmount = qScopeGuard([&] {
+        if (name.startsWith("full/"))
+            QProcess::execute("umount", {full});
+    });
+    if (name.startsWith("full/"))
+        QVERIFY(QFile::link("../clip.wav", full + "/clip.wav"));
     if (!earlier.isEmpty())
         writeFile(output, earlier);
     // Left by conversions of the same output whose companions were killed, as this version
     // and an older one leave them.
-    QVERIFY(QDir(directory.work()).mkdir(".clip.mp3.k1LLed.mp3"));
-    writeFile(directory.work() + "/.clip.mp3.k1LLed.mp3/clip.mp3", "half an MP3");
-    writeFile(directory.work() + "/.clip.mp3.0lder0.mp3", "half an MP3");
-    const QString folder = directory.work() + '/' + runIn;
-    QVERIFY(QDir().mkpath(folder));
+    const QString outputFolder = QFileInfo(output).path();
+    QVERIFY(QDir(outputFolder).mkdir(".clip.mp3.k1LLed.mp3"));
+    writeFile(outputFolder + "/.clip.mp3.k1LLed.mp3/clip.mp3", "half an MP3");
+    writeFile(outputFolder + "/.clip.mp3.0lder0.mp3", "half an MP3");
 
     QProcess orvalen;
     orvalen.setProcessEnvironment(withoutDisplay(directory.runtime()));
@@ -719,12 +737,12 @@ void TestEndToEnd::waitedConversions()
     QVERIFY(orvalen.waitForStarted());
     if (interrupted) {
         // Once the encoder writes its temporary file beside the ones left behind.
-        const auto writing = [&directory] {
-            QStringList files = temporaryFiles(directory.work());
+        const auto writing = [&outputFolder] {
+            QStringList files = temporaryFiles(outputFolder);
             files.removeOne(".clip.mp3.k1LLed.mp3");
             files.removeOne(".clip.mp3.0lder0.mp3");
             return files.size() == 1 &&
-                   QFileInfo(directory.work() + '/' + files[0] + "/clip.mp3").size() > 0;
+                   QFileInfo(outputFolder + '/' + files[0] + "/clip.mp3").size() > 0;
         };
         QTRY_VERIFY(writing());
         ::kill(pid_t(orvalen.processId()), SIGINT);
@@ -740,7 +758,7 @@ void TestEndToEnd::waitedConversions()
         QCOMPARE(probe(output), "mp3,44100,2\n");
     else
         QCOMPARE(readFile(output), earlier);
-    QCOMPARE(temporaryFiles(directory.work()), QStringList{});
+    QCOMPARE(temporaryFiles(outputFolder), QStringList{});
 }
 
 // A companion that ends at once, or stops, leaves no conversion unaccounted for: the program

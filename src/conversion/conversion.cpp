@@ -151,17 +151,25 @@ ConversionOutcome Conversion::outcomeOfEnd(int exitCode, bool bySignal)
     if (stopping)
         return {Kind::Stopped};
     if (bySignal)
-        return {Kind::Failed, QStringLiteral("シグナル %1 で終了").arg(exitCode),
-                encoderOutput.lastMessage()};
+        return {Kind::Failed, QStringLiteral("シグナル %1 で終了").arg(exitCode), encoderReason()};
     if (exitCode != 0)
-        return {Kind::Failed, QStringLiteral("終了コード %1").arg(exitCode),
-                encoderOutput.lastMessage()};
+        return {Kind::Failed, QStringLiteral("終了コード %1").arg(exitCode), encoderReason()};
     const int error = temporary->replaceOutput();
     if (error == ENODATA)
         return {Kind::Failed, QStringLiteral("エンコーダーが何も書きませんでした"),
-                encoderOutput.lastMessage()};
+                encoderReason()};
     if (error != 0)
         return {Kind::Failed,
                 QStringLiteral("出力ファイルを置き換えられません: %1").arg(systemReason(error))};
     return {Kind::Succeeded};
+}
+
+// The encoder's reason, which names the output as the encoder was given it, through the
+// descriptor of its temporary folder: the user is shown the output's folder instead.
+QString Conversion::encoderReason() const
+{
+    const QString output = order.call.output();
+    return encoderOutput.lastMessage().replace(
+        QStringLiteral("/proc/self/fd/%1/").arg(temporary->folderDescriptor()),
+        output.first(output.lastIndexOf(u'/') + 1));
 }

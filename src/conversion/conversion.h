@@ -51,6 +51,7 @@ private:
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);
     ConversionOutcome outcomeOfEnd(int exitCode, bool bySignal);
+    QString encoderReason() const;
 
     ConversionRequest order;
     EncoderOutput encoderOutput;
