@@ -168,8 +168,8 @@ ConversionOutcome Conversion::outcomeOfEnd(int exitCode, bool bySignal)
 // descriptor of its temporary folder: the user is shown the output's folder instead.
 QString Conversion::encoderReason() const
 {
-    const QString output = order.call.output();
+    const QString given = order.call.output();
     return encoderOutput.lastMessage().replace(
         QStringLiteral("/proc/self/fd/%1/").arg(temporary->folderDescriptor()),
-        output.first(output.lastIndexOf(u'/') + 1));
+        given.first(given.lastIndexOf(u'/') + 1));
 }
