@@ -15,8 +15,9 @@
 # The encoder in the program's copy is bench/standin.c: it writes that byte, writes one byte
 # into its output and exits at once, so 32 real encoders do not load the machine; the C
 # program starts the same stand-in with the same arguments in the same directory (checked
-# once per situation before measuring; orvalen's encoders write a temporary file that then
-# becomes the output, the C loop's the output itself).
+# once per situation before measuring; orvalen's encoders write a file of a temporary
+# folder, reached as /proc/self/fd/<n>/<output's name>, that then becomes the output, the C
+# loop's the output itself).
 #
 # Usage: bench/command-line-road.sh [directory holding orvalen and orvalen-conversion (build)]
 # Needs: gcc, Xvfb, openbox, xprop (x11-utils). Takes about 1 minute.
@@ -62,7 +63,7 @@ orvalen_command() { echo "$prog/orvalen ${names[*]}"; }
 loop_command() { echo "$tools/spawnloop $prog/cores/ffmpeg ${names[*]}"; }
 
 # Both launchers must start the same 32 commands: program, arguments and directory. Orvalen's
-# encoder writes "dir/.name.mp3.XXXXXX.mp3", which becomes "dir/name.mp3".
+# encoder writes "/proc/self/fd/<n>/name.mp3", which becomes "name.mp3" beside its input.
 check_same_commands() {
     local launcher
     build_standin record
@@ -70,7 +71,7 @@ check_same_commands() {
         rm -f "$work/record"
         # shellcheck disable=SC2046 # the command is split into its words on purpose
         "$tools/startclock" "$work/starts" "$count" $("${launcher}_command") >/dev/null
-        sed 's#\[\(.*/\)\?\.\([^]/]*\.mp3\)\.[A-Za-z0-9]\{6\}\.mp3\]$#[\1\2]#' "$work/record" |
+        sed 's#\[/proc/self/fd/[0-9]*/\([^]/]*\.mp3\)\]$#[\1]#' "$work/record" |
             sort >"$work/commands-$launcher"
     done
     [[ $(wc -l <"$work/commands-orvalen") == "$count" ]] ||
