@@ -65,19 +65,13 @@ void syncFolder(const QByteArray &path)
     ::close(descriptor);
 }
 
-bool isOurOwn(int descriptor)
-{
-    struct stat status = {};
-    return ::fstat(descriptor, &status) == 0 && status.st_uid == ::geteuid();
-}
-
-// Removes a temporary folder, with the file in it, or a temporary file, as long as it is
-// ours: in a shared folder, another user may be converting the same name.
-void removeLeftover(int parent, const QByteArray &name, const QByteArray &outputName)
+// Removes a temporary folder, with the file in it, or a temporary file, as long as it has
+// the owner of ours: in a shared folder, another user may be converting the same name.
+void removeLeftover(int parent, const QByteArray &name, const QByteArray &outputName, uid_t owner)
 {
     struct stat status = {};
     if (::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 ||
-        status.st_uid != ::geteuid())
+        status.st_uid != owner)
         return;
     if (S_ISREG(status.st_mode)) {
         ::unlinkat(parent, name.constData(), 0);
@@ -130,21 +124,33 @@ int TemporaryOutput::create(const QByteArray &workingDirectory, const QByteArray
         folderName = name;
         folder = ::open((outputFolder + name).constData(),
                         O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        // Another's folder, put in its place between the making and the opening.
-        if (folder >= 0 && !isOurOwn(folder)) {
-            ::close(folder);
-            folder = -1;
-            errno = EEXIST;
-        }
         if (folder < 0)
             return errno;
-        const int file = ::openat(folder, outputName.constData(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (file < 0)
-            return errno;
-        ::close(file);
-        return 0;
+        return createFile();
     }
+    return EEXIST;
+}
+
+// Makes the file in the folder, which must be ours: another's folder could have been put in
+// its place between its making and its opening. Ours is owned as our new file is (on disks
+// without owners, such as FAT, both belong to whoever mounted it).
+int TemporaryOutput::createFile()
+{
+    const int file = ::openat(folder, outputName.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file < 0)
+        return errno;
+    struct stat created = {};
+    struct stat held = {};
+    const bool ours = ::fstat(file, &created) == 0 && ::fstat(folder, &held) == 0 &&
+                      created.st_uid == held.st_uid;
+    ::close(file);
+    owner = created.st_uid;
+    if (ours)
+        return 0;
+    ::unlinkat(folder, outputName.constData(), 0);
+    ::close(folder);
+    folder = -1;
     return EEXIST;
 }
 
@@ -161,7 +167,7 @@ void TemporaryOutput::removeLeftovers() const
     while (const dirent *entry = ::readdir(directory)) {
         const QByteArray name(entry->d_name);
         if (name != folderName && isTemporaryNameOf(name, outputName))
-            removeLeftover(::dirfd(directory), name, outputName);
+            removeLeftover(::dirfd(directory), name, outputName, owner);
     }
     ::closedir(directory);
 }

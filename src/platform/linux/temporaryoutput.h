@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <sys/types.h>
+
 // Where the encoder writes in place of its output, so that the output appears only whole: a
 // file named as the output, in a private folder (mode 0700) beside the output, hidden, named
 // ".<output's name>.<6 letters or digits><output's extension>" (".song.mp3.Xa91Qz.mp3").
@@ -40,12 +42,14 @@ public:
     void remove();
 
 private:
+    int createFile();
     int putInPlace(int file) const;
 
     QByteArray outputFolder; // absolute, ending in '/'
     QByteArray outputName;
     QByteArray folderName;
     int folder = -1;
+    uid_t owner = 0; // of the files we make there
 };
 
 // The temporary folder's name for an output file name and a unique part. A name that would pass
