@@ -108,7 +108,10 @@ QString CompanionLink::hand(ConversionRequest request)
             return failure;
     }
     request.waited = waits;
-    if (!sendWhole(stream, toFrame(request), QDeadlineTimer(AnswerMilliseconds)))
+    // A companion that has ended is found out, with every file handed to it named, once the
+    // batch finishes; a request it could not take is named among them.
+    if (!sendWhole(stream, toFrame(request), QDeadlineTimer(AnswerMilliseconds)) &&
+        errno != EPIPE && errno != ECONNRESET)
         return companionFailure(companion, systemReason(errno));
     handed.append(request.call);
     return {};
