@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "jobs/platform.h"
 
 #include <QList>
 #include <QMap>

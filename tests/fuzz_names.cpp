@@ -2,9 +2,9 @@
 // holds a NUL), go the way the command-line batch takes them, from argument bytes to the
 // names given to the encoder. It traps as soon as a name does not come back as it went in.
 #include "jobs/encodercommand.h"
+#include "jobs/filenamebytes.h"
+#include "jobs/getnextarg.h"
 #include "jobs/outputname.h"
-#include "platform/filenamebytes.h"
-#include "startup/getnextarg.h"
 
 #include <QByteArrayList>
 #include <QStringList>

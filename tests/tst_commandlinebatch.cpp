@@ -1,5 +1,5 @@
 #include "fakeplatform.h"
-#include "startup/commandlinebatch.h"
+#include "jobs/commandlinebatch.h"
 
 #include <QTest>
 

@@ -3,8 +3,8 @@
 // temporary file names.
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
-#include "platform/conversionrequest.h"
-#include "platform/linux/temporaryoutput.h"
+#include "conversion/temporaryoutput.h"
+#include "jobs/conversionrequest.h"
 
 #include <QTemporaryDir>
 #include <QTest>

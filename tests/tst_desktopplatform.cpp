@@ -1,11 +1,12 @@
+#include "conversion/requestlistener.h"
+#include "jobs/filenamebytes.h"
+#include "jobs/windowpart.h"
+#include "platform/childspawn.h"
 #include "platform/desktopplatform.h"
-#include "platform/filenamebytes.h"
-#include "platform/linux/childspawn.h"
-#include "platform/linux/requestsocket.h"
-#include "platform/linux/unixsocket.h"
-#include "platform/messagedialog.h"
 #include "platform/programlocation.h"
-#include "platform/windowpart.h"
+#include "platform/session.h"
+#include "platform/unixsocket.h"
+#include "window/messagedialog.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

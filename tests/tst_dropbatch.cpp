@@ -1,6 +1,6 @@
 #include "fakeplatform.h"
 #include "jobs/encodercommand.h"
-#include "platform/filenamebytes.h"
+#include "jobs/filenamebytes.h"
 #include "window/form1.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // Runs the built program as a user or a script would, in a program directory of its own.
 
-#include "platform/linux/unixsocket.h"
+#include "platform/unixsocket.h"
 
 #include <QDir>
 #include <QFile>

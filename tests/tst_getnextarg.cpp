@@ -1,4 +1,4 @@
-#include "startup/getnextarg.h"
+#include "jobs/getnextarg.h"
 
 #include <QTest>
 

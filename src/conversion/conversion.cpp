@@ -1,12 +1,12 @@
 #include "conversion.h"
 
-#include "platform/filenamebytes.h"
-#include "platform/linux/encoderprocess.h"
-#include "platform/linux/filechecks.h"
-#include "platform/linux/fileidentity.h"
-#include "platform/linux/outputlock.h"
-#include "platform/linux/runtimedirectory.h"
-#include "platform/linux/temporaryoutput.h"
+#include "encoderprocess.h"
+#include "fileidentity.h"
+#include "jobs/filenamebytes.h"
+#include "outputlock.h"
+#include "platform/filechecks.h"
+#include "platform/runtimedirectory.h"
+#include "temporaryoutput.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "encoderoutput.h"
-#include "platform/conversionrequest.h"
+#include "jobs/conversionrequest.h"
 
 #include <QObject>
 

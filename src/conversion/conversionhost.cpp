@@ -1,9 +1,9 @@
 #include "conversionhost.h"
 
 #include "conversion.h"
-#include "platform/linux/requestsocket.h"
-#include "platform/standarderror.h"
-#include "platform/windowpart.h"
+#include "jobs/standarderror.h"
+#include "jobs/windowpart.h"
+#include "requestlistener.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/conversionrequest.h"
+#include "jobs/conversionrequest.h"
 
 #include <QHash>
 #include <QObject>

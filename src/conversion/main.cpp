@@ -1,7 +1,7 @@
 #include "conversionhost.h"
-#include "platform/linux/requestsocket.h"
-#include "platform/linux/windowpartloader.h"
 #include "platform/programlocation.h"
+#include "platform/windowpartloader.h"
+#include "requestlistener.h"
 
 #include <QCoreApplication>
 #include <QTimer>

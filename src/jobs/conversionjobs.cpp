@@ -2,7 +2,6 @@
 
 #include "batchoutputs.h"
 #include "encodercommand.h"
-#include "encoderlocation.h"
 #include "outputname.h"
 
 JobResult Execute_givenfilename(Platform &platform, const QString &input, const QString &output,

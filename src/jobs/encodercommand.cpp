@@ -1,5 +1,10 @@
 #include "encodercommand.h"
 
+QString encoderPath(const QString &programDirectory)
+{
+    return programDirectory + QStringLiteral("/cores/ffmpeg");
+}
+
 EncoderCall encoderCall(const QString &encoder, const QString &input, const QString &output,
                         qint16 channels, const QString &bitrate)
 {

@@ -1,6 +1,10 @@
 #pragma once
 
-#include "platform/encodercall.h"
+#include "encodercall.h"
+
+// Where the encoder lives: cores/ffmpeg below the program's directory, joined to it by plain
+// concatenation, so a directory with a trailing separator gives a doubled one.
+QString encoderPath(const QString &programDirectory);
 
 // The encoder run of one conversion:
 // <encoder> -y -i <input> -vn -ac <channels> -ar 44100 -ab <bitrate>k <output>

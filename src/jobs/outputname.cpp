@@ -1,7 +1,7 @@
 #include "outputname.h"
 
 #include "exitstatus.h"
-#include "platform/platform.h"
+#include "platform.h"
 
 std::optional<QString> deriveOutputName(const QString &input)
 {

@@ -1,8 +1,8 @@
+#include "jobs/commandlinebatch.h"
 #include "jobs/exitstatus.h"
 #include "platform/desktopplatform.h"
 #include "platform/programlocation.h"
-#include "startup/commandlinebatch.h"
-#include "startup/usage.h"
+#include "usage.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "conversionwindow.h"
 
-#include "platform/applicationsetup.h"
+#include "applicationsetup.h"
 
 #include <QCloseEvent>
 #include <QDir>

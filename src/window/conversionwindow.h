@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/windowpart.h"
+#include "jobs/windowpart.h"
 
 #include <QWidget>
 

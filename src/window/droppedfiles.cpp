@@ -1,6 +1,6 @@
 #include "droppedfiles.h"
 
-#include "platform/filenamebytes.h"
+#include "jobs/filenamebytes.h"
 
 #include <QMimeData>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "form1.h"
 
-#include "platform/applicationsetup.h"
+#include "applicationsetup.h"
 
 #include <QComboBox>
 #include <QFontDatabase>

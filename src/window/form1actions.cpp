@@ -1,7 +1,7 @@
 #include "dialogfilter.h"
 #include "form1.h"
 #include "jobs/outputname.h"
-#include "platform/platform.h"
+#include "jobs/platform.h"
 
 #include <QComboBox>
 #include <QLineEdit>

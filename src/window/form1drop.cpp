@@ -1,7 +1,7 @@
 #include "droppedfiles.h"
 #include "form1.h"
 #include "jobs/batchoutputs.h"
-#include "platform/platform.h"
+#include "jobs/platform.h"
 
 #include <QDropEvent>
 #include <QLineEdit>

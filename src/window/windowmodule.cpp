@@ -1,7 +1,7 @@
 // The module that the program and its companion load when a window or a message box is due.
 #include "conversionwindow.h"
+#include "desktopwindowpart.h"
 #include "form1.h"
-#include "platform/desktopwindowpart.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "encoderprocess.h"
 
-#include "childspawn.h"
+#include "platform/childspawn.h"
 
 #include <QSocketNotifier>
 

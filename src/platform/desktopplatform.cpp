@@ -1,11 +1,11 @@
-#include "platform/desktopplatform.h"
+#include "desktopplatform.h"
 
 #include "companionlink.h"
 #include "displaytrial.h"
 #include "filechecks.h"
 #include "jobs/exitstatus.h"
-#include "platform/filenamebytes.h"
-#include "platform/standarderror.h"
+#include "jobs/filenamebytes.h"
+#include "jobs/standarderror.h"
 #include "windowpartloader.h"
 
 #include <QCoreApplication>

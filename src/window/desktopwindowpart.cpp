@@ -1,8 +1,8 @@
 #include "desktopwindowpart.h"
 
 #include "applicationsetup.h"
+#include "jobs/standarderror.h"
 #include "messagedialog.h"
-#include "standarderror.h"
 
 #include <QApplication>
 #include <QDir>

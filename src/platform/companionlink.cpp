@@ -2,8 +2,8 @@
 
 #include "childspawn.h"
 #include "filechecks.h"
-#include "platform/filenamebytes.h"
-#include "requestsocket.h"
+#include "jobs/filenamebytes.h"
+#include "platform/session.h"
 #include "runtimedirectory.h"
 #include "unixsocket.h"
 

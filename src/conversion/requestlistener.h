@@ -1,20 +1,10 @@
 #pragma once
 
-#include "platform/conversionrequest.h"
+#include "jobs/conversionrequest.h"
 
 #include <QObject>
 
 class QSocketNotifier;
-
-// Where the companion that serves a display's conversion windows listens, in the user's
-// runtime folder, without the ending: ".socket" for the socket, ".lock" for the lock that
-// keeps it to one companion.
-QByteArray sessionAddress(const QByteArray &runtimeDirectory, const QString &displayPlatform);
-
-// The session's lock, taken without waiting: a descriptor that holds it (closing on exec),
-// or -1 and errno, EWOULDBLOCK while another holds it. Whoever holds it may make the
-// session's socket.
-int lockSession(const QByteArray &address);
 
 // The companion's listening socket for the requests of every Orvalen of the session. The
 // Orvalen that started the companion made the socket and took the session's lock for it.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/conversionrequest.h"
-#include "platform/platform.h"
+#include "jobs/conversionrequest.h"
+#include "jobs/platform.h"
 
 #include <optional>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "runtimedirectory.h"
 
 #include "filechecks.h"
-#include "platform/filenamebytes.h"
+#include "jobs/filenamebytes.h"
 
 #include <cerrno>
 

@@ -1,6 +1,6 @@
 #include "standarderror.h"
 
-#include "filenamebytes.h"
+#include "jobs/filenamebytes.h"
 
 #include <cstdio>
 

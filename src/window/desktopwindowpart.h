@@ -1,6 +1,6 @@
 #pragma once
 
-#include "windowpart.h"
+#include "jobs/windowpart.h"
 
 #include <memory>
 

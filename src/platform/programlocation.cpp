@@ -1,4 +1,4 @@
-#include "platform/programlocation.h"
+#include "programlocation.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #include "fileidentity.h"
 
-#include "platform/filenamebytes.h"
+#include "jobs/filenamebytes.h"
 
 #include <climits>
 #include <cstdlib>

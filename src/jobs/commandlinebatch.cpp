@@ -1,10 +1,10 @@
 #include "commandlinebatch.h"
 
+#include "batchoutputs.h"
+#include "conversionjobs.h"
+#include "exitstatus.h"
 #include "getnextarg.h"
-#include "jobs/batchoutputs.h"
-#include "jobs/conversionjobs.h"
-#include "jobs/exitstatus.h"
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace {
 

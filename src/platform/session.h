@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where the companion that serves a display's conversion windows listens, in the user's
+// runtime folder, without the ending: ".socket" for the socket, ".lock" for the lock that
+// keeps it to one companion.
+QByteArray sessionAddress(const QByteArray &runtimeDirectory, const QString &displayPlatform);
+
+// The session's lock, taken without waiting: a descriptor that holds it (closing on exec),
+// or -1 and errno, EWOULDBLOCK while another holds it. Whoever holds it may make the
+// session's socket.
+int lockSession(const QByteArray &address);
