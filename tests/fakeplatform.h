@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QQueue>
 
+#include <cerrno>
+
 // A platform that records what it is asked and answers as a test scripted it.
 class FakePlatform final : public Platform
 {
@@ -23,7 +25,7 @@ public:
     QQueue<std::optional<QString>> files;      // file dialog answers; a cancel when none is left
     int launchesBeforeFailure = -1;            // the launch after this many fails; -1: none fails
     QMap<QString, ConversionOutcome> outcomes; // the companion's answer by input; Started if none
-    QString batchFailure;                      // the companion answers for no batch
+    std::optional<Error> batchFailure;         // the companion answers for no batch
 
     QList<EncoderCall> launches;
     QList<Message> messages;
@@ -38,11 +40,11 @@ public:
 
     QString programDirectory() const override { return givenProgramDirectory; }
 
-    LaunchResult launch(const EncoderCall &call) override
+    Result<void> launch(const EncoderCall &call) override
     {
         noteCall();
         if (launches.size() == launchesBeforeFailure)
-            return {QStringLiteral("cannot start ") + call.encoder};
+            return Error{Error::What::EncoderNotStartable, ENOENT, call.encoder};
         launches.append(call);
         return {};
     }
@@ -50,11 +52,13 @@ public:
     BatchAnswer finishBatch() override
     {
         noteCall();
-        BatchAnswer answer{{}, batchFailure};
+        BatchAnswer answer{{}, batchFailure, {}};
         const ConversionOutcome started{ConversionOutcome::Kind::Started};
-        if (batchFailure.isEmpty()) {
-            for (const EncoderCall &call : launches.sliced(launchesAnswered))
-                answer.conversions.append({call, outcomes.value(call.input(), started)});
+        for (const EncoderCall &call : launches.sliced(launchesAnswered)) {
+            if (batchFailure)
+                answer.unanswered.append(call.input);
+            else
+                answer.conversions.append({call, outcomes.value(call.input, started)});
         }
         launchesAnswered = launches.size();
         ++finishedBatches;
@@ -94,7 +98,7 @@ public:
     {
         QStringList inputs;
         for (const EncoderCall &call : launches)
-            inputs.append(call.input());
+            inputs.append(call.input);
         return inputs;
     }
 

@@ -114,35 +114,38 @@ void TestCommandLineBatch::failedLaunchEndsTheBatch()
 void TestCommandLineBatch::companionAnswers_data()
 {
     QTest::addColumn<Outcomes>("outcomes");
-    QTest::addColumn<QString>("batchFailure");
+    QTest::addColumn<bool>("answered");
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("errors");
     QTest::addColumn<QStringList>("boxes");
 
     using Kind = ConversionOutcome::Kind;
+    const Error busy{Error::What::OutputLockBusy};
+    const QString busyLine =
+        "orvalen: b.mp4 → b.mp3: 変換できません: この出力ファイルには、別の変換が書き込んでいます。";
     const Outcomes none;
-    QTest::newRow("all started") << none << "" << 0 << QStringList{} << QStringList{};
-    QTest::newRow("a refusal")
-        << Outcomes{{"b.mp4", {Kind::Refused, "使用中です。"}}} << "" << 4
-        << QStringList{"orvalen: b.mp4 → b.mp3: 変換できません: 使用中です。"} << QStringList{};
+    QTest::newRow("all started") << none << true << 0 << QStringList{} << QStringList{};
+    QTest::newRow("a refusal") << Outcomes{{"b.mp4", {Kind::Refused, busy}}} << true << 4
+                               << QStringList{busyLine} << QStringList{};
     QTest::newRow("a failure outweighs a refusal")
-        << Outcomes{{"a.mp4", {Kind::Failed, "終了コード 1"}},
-                    {"b.mp4", {Kind::Refused, "使用中です。"}}}
-        << "" << 5
-        << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）",
-                       "orvalen: b.mp4 → b.mp3: 変換できません: 使用中です。"}
+        << Outcomes{{"a.mp4", {Kind::Failed, Error{Error::What::EncoderExited, 1}}},
+                    {"b.mp4", {Kind::Refused, busy}}}
+        << true << 5
+        << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）", busyLine}
         << QStringList{};
-    QTest::newRow("a stop") << Outcomes{{"a.mp4", {Kind::Stopped}}} << "" << 5
+    QTest::newRow("a stop") << Outcomes{{"a.mp4", {Kind::Stopped}}} << true << 5
                             << QStringList{"orvalen: a.mp4 → a.mp3: 変換を中止しました。"}
                             << QStringList{};
-    QTest::newRow("no answer") << none << "応答がありません\na.mp4\nb.mp4" << 2 << QStringList{}
-                               << QStringList{"応答がありません\na.mp4\nb.mp4"};
+    QTest::newRow("no answer") << none << false << 2 << QStringList{}
+                               << QStringList{"変換を見守るプログラムが応答しません: /c\n"
+                                              "次のファイルの変換がどうなったか確かめられません。"
+                                              "\na.mp4\nb.mp4"};
 }
 
 void TestCommandLineBatch::companionAnswers()
 {
     QFETCH(Outcomes, outcomes);
-    QFETCH(QString, batchFailure);
+    QFETCH(bool, answered);
     QFETCH(int, status);
     QFETCH(QStringList, errors);
     QFETCH(QStringList, boxes);
@@ -150,7 +153,8 @@ void TestCommandLineBatch::companionAnswers()
     FakePlatform platform;
     platform.givenArguments = {"a.mp4", "b.mp4"};
     platform.outcomes = outcomes;
-    platform.batchFailure = batchFailure;
+    if (!answered)
+        platform.batchFailure = Error{Error::What::CompanionNotAnswering, 0, "/c"};
     QCOMPARE(convertCommandLineNames(platform), status);
     QCOMPARE(platform.errors, errors);
     QStringList shown;

@@ -122,11 +122,18 @@ void TestConversion::messagesCrossAStream_data()
 
     // A name with a byte that is not UTF-8, carried as a lone surrogate.
     const QString name = QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".wav");
-    const ConversionRequest request{"/home/u", {"/opt/cores/ffmpeg", {"-i", name, "x.mp3"}}, true};
+    const ConversionRequest request{"/home/u", {"/opt/cores/ffmpeg", name, "x.mp3", {"-vn"}}, true};
+    // An error with the causes it carries, names with a lone surrogate too.
+    const Error noLock{Error::What::OutputLockUnavailable,
+                       0,
+                       {},
+                       {{Error::What::RuntimeFolderUnusable, EROFS, name},
+                        {Error::What::RuntimeFolderNotPrivate, 0, "/c/runtime"}}};
     const QList<ConversionReport> reports{
         {0, {ConversionOutcome::Kind::Started}},
-        {1, {ConversionOutcome::Kind::Refused, QStringLiteral("使えません")}},
-        {0, {ConversionOutcome::Kind::Failed, "終了コード 1", "Invalid data"}},
+        {1, {ConversionOutcome::Kind::Refused, noLock}},
+        {0,
+         {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 1}, "Invalid data"}},
         {1, {ConversionOutcome::Kind::Stopped}}};
     QByteArray reportStream;
     for (const ConversionReport &report : reports)
@@ -180,8 +187,8 @@ void TestConversion::streamsServedNoFurther_data()
     QTest::addColumn<bool>("closed"); // the companion ends the stream
 
     // Refused, for its output folder is missing; no encoder is started.
-    const QByteArray request = toFrame(
-        ConversionRequest{"/", {"/nonexistent/ffmpeg", {"-i", "a.wav", "/nonexistent/a.mp3"}}});
+    const QByteArray request =
+        toFrame(ConversionRequest{"/", {"/nonexistent/ffmpeg", "a.wav", "/nonexistent/a.mp3", {}}});
     QTest::newRow("a request is answered") << request << false << 1 << false;
     QTest::newRow("a client that gave up is told nothing") << request << true << 0 << true;
     QTest::newRow("a malformed request: one refusal, then nothing")
@@ -205,7 +212,7 @@ void TestConversion::streamsServedNoFurther()
     QByteArrayView unsent = QByteArrayView(stream).sliced(writeSome(pair[0], stream));
     if (givesUp)
         ::shutdown(pair[0], SHUT_WR);
-    ConversionHost host(ConversionHost::Presentation::StandardError);
+    ConversionHost host(ConversionHost::Presentation::StandardError, COMPANION_BINARY);
     host.serve(pair[1]);
     host.watch(nullptr);
     // What did not fit in the socket goes while the companion reads, until it stops reading.
@@ -233,15 +240,16 @@ void TestConversion::outcomeTexts_data()
     QTest::addColumn<QString>("line");
 
     using Kind = ConversionOutcome::Kind;
-    QTest::newRow("failed") << ConversionOutcome{Kind::Failed, "終了コード 1",
+    QTest::newRow("failed") << ConversionOutcome{Kind::Failed, Error{Error::What::EncoderExited, 1},
                                                  "a.wav: Invalid data"}
                             << "orvalen: a.wav → a.mp3: 変換に失敗しました（終了コード 1）: "
                                "a.wav: Invalid data";
     QTest::newRow("failed without a message")
-        << ConversionOutcome{Kind::Failed, "シグナル 9 で終了"}
+        << ConversionOutcome{Kind::Failed, Error{Error::What::EncoderKilled, 9}}
         << "orvalen: a.wav → a.mp3: 変換に失敗しました（シグナル 9 で終了）";
-    QTest::newRow("refused") << ConversionOutcome{Kind::Refused, "ロックを作れません。"}
-                             << "orvalen: a.wav → a.mp3: 変換できません: ロックを作れません。";
+    QTest::newRow("refused") << ConversionOutcome{Kind::Refused, Error{Error::What::OutputIsLink}}
+                             << "orvalen: a.wav → a.mp3: 変換できません: 出力ファイルの名前は"
+                                "シンボリックリンクです。書き込むのは通常のファイルだけです。";
     QTest::newRow("stopped") << ConversionOutcome{Kind::Stopped}
                              << "orvalen: a.wav → a.mp3: 変換を中止しました。";
 }
@@ -251,11 +259,11 @@ void TestConversion::outcomeTexts()
     QFETCH(ConversionOutcome, outcome);
     QFETCH(QString, line);
 
-    QCOMPARE(outcomeLine({"/e", {"-y", "-i", "a.wav", "a.mp3"}}, outcome), line);
-    const BatchAnswer answer{
-        {{{"/e", {"-i", "b.wav", "b.mp3"}}, {ConversionOutcome::Kind::Started}},
-         {{"/e", {"-i", "a.wav", "a.mp3"}}, outcome}},
-        {}};
+    QCOMPARE(outcomeLine({"/e", "a.wav", "a.mp3", {}}, outcome), line);
+    const BatchAnswer answer{{{{"/e", "b.wav", "b.mp3", {}}, {ConversionOutcome::Kind::Started}},
+                              {{"/e", "a.wav", "a.mp3", {}}, outcome}},
+                             {},
+                             {}};
     QCOMPARE(answer.problemLines(), QStringList{line});
 }
 

@@ -1,8 +1,8 @@
 #include "conversion/requestlistener.h"
 #include "jobs/filenamebytes.h"
 #include "jobs/windowpart.h"
-#include "platform/childspawn.h"
 #include "platform/desktopplatform.h"
+#include "platform/processstart.h"
 #include "platform/programlocation.h"
 #include "platform/session.h"
 #include "platform/unixsocket.h"
@@ -335,16 +335,18 @@ void TestDesktopPlatform::spawnedProgramGetsItsSetup()
     // Ours ignores SIGPIPE, as the companion does; the child must not inherit that.
     const auto restore =
         qScopeGuard([old = std::signal(SIGPIPE, SIG_IGN)] { std::signal(SIGPIPE, old); });
-    SpawnSetup setup{workingDirectory, {}, {}, false};
-    if (inheritsPipe)
+    ProcessSetup setup{workingDirectory, {}, {}};
+    QByteArray seen = QByteArray::number(pipe[1]);
+    if (inheritsPipe) {
         setup.inherited.append(pipe[1]);
-    pid_t child = -1;
-    QCOMPARE(spawnProgram(program, {"-c", script, "sh", QByteArray::number(pipe[1])}, setup, child),
-             error);
-    if (error != 0) {
-        QCOMPARE(child, -1);
-        return;
+        seen = QByteArray::number(FirstInheritedDescriptor);
     }
+    const Result<pid_t> started =
+        startProcess(program, {"-c", script, "sh", seen}, setup, Error::What::EncoderNotStartable);
+    QCOMPARE(started ? 0 : started.error().number, error);
+    if (!started)
+        return;
+    const pid_t child = *started;
     int status = -1;
     QCOMPARE(::waitpid(child, &status, 0), child);
     QVERIFY(WIFEXITED(status));
@@ -360,25 +362,27 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
     const QString runtime = base.filePath(QString(120, u'r'));
     QVERIFY(QDir().mkpath(runtime));
     const QByteArray address = QFile::encodeName(runtime + "/session");
-    const int lock = lockSession(address);
-    QVERIFY(lock >= 0);
-    QCOMPARE(lockSession(address), -1);
+    Result<UniqueFd> lock = lockSession(address);
+    QVERIFY(lock);
+    QCOMPARE(lockSession(address).error().number, EWOULDBLOCK);
     RequestListener listener;
-    QVERIFY(listener.adopt(listenOnUnixSocket(address + ".socket"), lock, address + ".socket"));
+    Result<UniqueFd> listening =
+        listenOnUnixSocket(address + ".socket", Error::What::CompanionNotStartable);
+    QVERIFY(listening);
+    QVERIFY(listener.adopt(std::move(*listening), std::move(*lock), address + ".socket"));
 
-    const int early = connectUnixSocket(address + ".socket");
-    QVERIFY(early >= 0);
+    const Result<UniqueFd> early =
+        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable);
+    QVERIFY(early);
     QList<int> accepted;
     connect(&listener, &RequestListener::accepted,
             [&accepted](int client) { accepted.append(client); });
     listener.close();
     QCOMPARE(accepted.size(), 1);
-    QCOMPARE(connectUnixSocket(address + ".socket"), -1);
+    QVERIFY(!connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable));
     QVERIFY(!QFile::exists(runtime + "/session.socket"));
-    const int next = lockSession(address);
-    QVERIFY(next >= 0);
-    for (const int descriptor : {early, accepted.constFirst(), next})
-        ::close(descriptor);
+    QVERIFY(lockSession(address));
+    ::close(accepted.constFirst());
 }
 
 // Out of descriptors, the companion's listener waits for some to be free instead of trying
@@ -388,15 +392,17 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
     QTemporaryDir runtime;
     const QByteArray path = QFile::encodeName(runtime.filePath("session.socket"));
     RequestListener listener;
-    QVERIFY(listener.adopt(listenOnUnixSocket(path), ::open("/dev/null", O_RDONLY), path));
+    Result<UniqueFd> listening = listenOnUnixSocket(path, Error::What::CompanionNotStartable);
+    QVERIFY(listening);
+    QVERIFY(listener.adopt(std::move(*listening), UniqueFd(::open("/dev/null", O_RDONLY)), path));
     listener.watch();
     int accepted = 0;
     connect(&listener, &RequestListener::accepted, [&accepted](int client) {
         ::close(client);
         ++accepted;
     });
-    const int client = connectUnixSocket(path);
-    QVERIFY(client >= 0);
+    const Result<UniqueFd> client = connectUnixSocket(path, Error::What::CompanionNotStartable);
+    QVERIFY(client);
 
     // Counts the listener's wake-ups. While descriptors are out, it calls nothing on the
     // objects it sees: the sanitizers' first look at an object's type needs a descriptor.
@@ -434,7 +440,6 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
     QCOMPARE(accepted, 0);
     QVERIFY2(counter.attempts <= 3, qPrintable(QString::number(counter.attempts)));
     QTRY_COMPARE(accepted, 1);
-    ::close(client);
 }
 
 // A conversion window that shows how its conversion ended draws nothing more: a window left
@@ -445,9 +450,12 @@ void TestDesktopPlatform::endedConversionWindowRestsStill_data()
     QTest::addColumn<ConversionOutcome>("outcome");
 
     using Kind = ConversionOutcome::Kind;
-    QTest::newRow("failed at once") << -1 << ConversionOutcome{Kind::Failed, "終了コード 1"};
+    QTest::newRow("failed at once")
+        << -1 << ConversionOutcome{Kind::Failed, Error{Error::What::EncoderExited, 1}};
     QTest::newRow("stopped halfway") << 50 << ConversionOutcome{Kind::Stopped};
-    QTest::newRow("refused") << -1 << ConversionOutcome{Kind::Refused, "使用中です。"};
+    QTest::newRow("refused") << -1
+                             << ConversionOutcome{Kind::Refused,
+                                                  Error{Error::What::OutputLockBusy}};
 }
 
 void TestDesktopPlatform::endedConversionWindowRestsStill()
@@ -462,7 +470,7 @@ void TestDesktopPlatform::endedConversionWindowRestsStill()
         void windowClosed() override {}
     } control;
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
-    ConversionView *view = part->showConversion({"/w", {"/e", {"-i", "a.wav", "a.mp3"}}}, control);
+    ConversionView *view = part->showConversion({"/w", {"/e", "a.wav", "a.mp3", {}}}, control);
     auto *window = dynamic_cast<QWidget *>(view);
     const QScopeGuard close([window] { window->close(); });
     QVERIFY(QTest::qWaitForWindowExposed(window));

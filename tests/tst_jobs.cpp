@@ -120,9 +120,9 @@ void TestJobs::encoderArguments()
 
     const EncoderCall call = encoderCall("/e", input, output, channels, bitrate);
     QCOMPARE(call.encoder, "/e");
-    QCOMPARE(call.arguments, arguments);
-    QCOMPARE(call.input(), arguments.at(2));
-    QCOMPARE(call.output(), arguments.last());
+    QCOMPARE(call.arguments(), arguments);
+    QCOMPARE(call.input, arguments.at(2));
+    QCOMPARE(call.output, arguments.last());
 }
 
 void TestJobs::encoderBesideTheProgram_data()
@@ -184,11 +184,11 @@ void TestJobs::failedLaunchIsReported()
     platform.launchesBeforeFailure = 0;
     const JobResult result = Execute_givenfilename(platform, "a.mp4", "a.mp3", 2, "128");
     QCOMPARE(result.status, JobResult::Status::LaunchFailed);
-    QVERIFY(result.failure.contains("/opt/orvalen/cores/ffmpeg"));
+    QCOMPARE(result.failure->name, "/opt/orvalen/cores/ffmpeg");
 
     reportLaunchFailure(platform, nullptr, result);
     QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, result.failure);
+    QCOMPARE(platform.messages[0].text, errorText(*result.failure));
     QCOMPARE(platform.messages[0].style, MessageStyle::OkError);
 }
 

@@ -4,7 +4,6 @@
 #include "fileidentity.h"
 #include "jobs/filenamebytes.h"
 #include "outputlock.h"
-#include "platform/filechecks.h"
 #include "platform/runtimedirectory.h"
 #include "temporaryoutput.h"
 
@@ -19,12 +18,16 @@ constexpr int ForcedStopMilliseconds = 5'000;
 
 } // namespace
 
-Conversion::Conversion(ConversionRequest request, QObject *parent)
-    : QObject(parent), order(std::move(request))
+Conversion::Conversion(ConversionRequest request, QByteArray startStep, QObject *parent)
+    : QObject(parent), order(std::move(request)), startStep(std::move(startStep))
 {
 }
 
-Conversion::~Conversion() = default;
+// The encoder goes first, ended and reaped, then its temporary output.
+Conversion::~Conversion()
+{
+    delete encoder;
+}
 
 bool Conversion::isRunning() const
 {
@@ -34,59 +37,54 @@ bool Conversion::isRunning() const
 ConversionOutcome Conversion::start()
 {
     if (!isWellFormed(order))
-        return refuse(QStringLiteral("変換の指示が正しくありません。"));
+        return refuse({Error::What::MalformedRequest});
     const QByteArray directory = fileNameToBytes(order.workingDirectory);
-    const QByteArray input = fileNameToBytes(order.call.input());
-    const QByteArray output = fileNameToBytes(order.call.output());
-
-    if (const QString problem = takeLock(directory, output); !problem.isEmpty())
-        return refuse(problem);
-    if (const QString kind = notAPlainFile(directory, output); !kind.isEmpty())
-        return refuse(
-            QStringLiteral("出力ファイルの名前は%1です。書き込むのは通常のファイルだけです。")
-                .arg(kind));
-    if (isSameFile(directory, input, output))
-        return refuse(QStringLiteral("出力ファイルが入力ファイルと同じファイルです。"
-                                     "変換すると入力ファイルが失われます。"));
-
-    temporary = std::make_unique<TemporaryOutput>();
-    if (const int error = temporary->create(directory, output))
-        return refuse(QStringLiteral("出力ファイルのフォルダーに書き込めません: %1")
-                          .arg(systemReason(error)));
+    const QByteArray input = absolutePath(directory, fileNameToBytes(order.call.input));
+    const QByteArray output = absolutePath(directory, fileNameToBytes(order.call.output));
+    if (const Result<void> prepared = prepareOutput(input, output); !prepared)
+        return refuse(prepared.error());
 
     QByteArrayList arguments;
-    for (const QString &argument : order.call.arguments)
+    const QString written = fileNameFromBytes(
+        TemporaryOutput::encoderName(output, EncoderProcess::FirstGivenDescriptor));
+    for (const QString &argument : order.call.arguments(written))
         arguments.append(fileNameToBytes(argument));
-    arguments.last() = temporary->encoderName();
     encoder = new EncoderProcess(this);
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
-    if (const int error = encoder->start(directory, fileNameToBytes(order.call.encoder), arguments,
-                                         {temporary->folderDescriptor()})) {
+    const Result<void> started =
+        encoder->start(startStep, directory, fileNameToBytes(order.call.encoder), arguments,
+                       {temporary->folderDescriptor()});
+    if (!started) {
         delete encoder;
         encoder = nullptr;
-        return refuse(encoderStartFailure(order.call.encoder, systemReason(error)));
+        return refuse(started.error());
     }
     return {ConversionOutcome::Kind::Started};
 }
 
-// Takes the output's lock, which every spelling of the output shares. Returns why it could
-// not be taken; empty once it is ours.
-QString Conversion::takeLock(const QByteArray &directory, const QByteArray &output)
+// Makes sure that the output may be written: its lock is ours, it is a plain file or none
+// yet, it is not the input; and makes its temporary file.
+Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray &output)
 {
-    const RuntimeDirectory runtime = privateRuntimeDirectory();
-    if (runtime.path.isEmpty())
-        return QStringLiteral("出力ファイルを守るロックを作れません\n") + runtime.failure;
+    if (const Result<void> locked = takeLock(output); !locked)
+        return locked;
+    if (const Result<void> plain = checkPlainFileOrNone(output); !plain)
+        return plain;
+    if (isSameFile(input, output))
+        return Error{Error::What::OutputIsInput};
+    temporary = std::make_unique<TemporaryOutput>();
+    return temporary->create(output);
+}
+
+// Takes the output's lock, which every spelling of the output shares.
+Result<void> Conversion::takeLock(const QByteArray &output)
+{
+    const Result<QByteArray> runtime = privateRuntimeDirectory();
+    if (!runtime)
+        return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
     lock = std::make_unique<OutputLock>();
-    switch (lock->take(runtime.path, fileKey(directory, output))) {
-    case OutputLock::Result::Busy:
-        return QStringLiteral("この出力ファイルには、別の変換が書き込んでいます。");
-    case OutputLock::Result::Unavailable:
-        return QStringLiteral("出力ファイルを守るロックを作れません: %1").arg(systemReason(errno));
-    case OutputLock::Result::Taken:
-        break;
-    }
-    return {};
+    return lock->take(*runtime, fileKey(output));
 }
 
 void Conversion::watch()
@@ -117,7 +115,7 @@ void Conversion::killLater()
     forcedStop->start(ForcedStopMilliseconds);
 }
 
-ConversionOutcome Conversion::refuse(const QString &reason)
+ConversionOutcome Conversion::refuse(const Error &reason)
 {
     temporary.reset();
     lock.reset();
@@ -148,19 +146,18 @@ void Conversion::end(int exitCode, bool bySignal)
 ConversionOutcome Conversion::outcomeOfEnd(int exitCode, bool bySignal)
 {
     using Kind = ConversionOutcome::Kind;
+    using What = Error::What;
     if (stopping)
         return {Kind::Stopped};
     if (bySignal)
-        return {Kind::Failed, QStringLiteral("シグナル %1 で終了").arg(exitCode), encoderReason()};
+        return {Kind::Failed, Error{What::EncoderKilled, exitCode}, encoderReason()};
     if (exitCode != 0)
-        return {Kind::Failed, QStringLiteral("終了コード %1").arg(exitCode), encoderReason()};
-    const int error = temporary->replaceOutput();
-    if (error == ENODATA)
-        return {Kind::Failed, QStringLiteral("エンコーダーが何も書きませんでした"),
-                encoderReason()};
-    if (error != 0)
-        return {Kind::Failed,
-                QStringLiteral("出力ファイルを置き換えられません: %1").arg(systemReason(error))};
+        return {Kind::Failed, Error{What::EncoderExited, exitCode}, encoderReason()};
+    const Result<void> replaced = temporary->replaceOutput();
+    if (!replaced && replaced.error().what == What::EncoderWroteNothing)
+        return {Kind::Failed, replaced.error(), encoderReason()};
+    if (!replaced)
+        return {Kind::Failed, replaced.error()};
     return {Kind::Succeeded};
 }
 
@@ -168,8 +165,8 @@ ConversionOutcome Conversion::outcomeOfEnd(int exitCode, bool bySignal)
 // descriptor of its temporary folder: the user is shown the output's folder instead.
 QString Conversion::encoderReason() const
 {
-    const QString given = order.call.output();
+    const QString given = order.call.output;
     return encoderOutput.lastMessage().replace(
-        QStringLiteral("/proc/self/fd/%1/").arg(temporary->folderDescriptor()),
+        QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
         given.first(given.lastIndexOf(u'/') + 1));
 }

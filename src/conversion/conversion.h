@@ -23,7 +23,8 @@ class Conversion : public QObject
     Q_OBJECT
 
 public:
-    explicit Conversion(ConversionRequest request, QObject *parent = nullptr);
+    // The encoder is started through `startStep`, the companion's program (see encoderstart.h).
+    Conversion(ConversionRequest request, QByteArray startStep, QObject *parent = nullptr);
     ~Conversion() override;
 
     const ConversionRequest &request() const { return order; }
@@ -45,8 +46,9 @@ signals:
     void finished(const ConversionOutcome &outcome);
 
 private:
-    QString takeLock(const QByteArray &directory, const QByteArray &output);
-    ConversionOutcome refuse(const QString &reason);
+    Result<void> prepareOutput(const QByteArray &input, const QByteArray &output);
+    Result<void> takeLock(const QByteArray &output);
+    ConversionOutcome refuse(const Error &reason);
     void killLater();
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);
@@ -54,6 +56,7 @@ private:
     QString encoderReason() const;
 
     ConversionRequest order;
+    QByteArray startStep;
     EncoderOutput encoderOutput;
     std::unique_ptr<OutputLock> lock;
     std::unique_ptr<TemporaryOutput> temporary;

@@ -14,8 +14,8 @@ class ConversionHost::Entry final : public QObject, public ConversionControl
 public:
     Entry(ConversionHost &host, const ConversionRequest &request, RequestConnection *client,
           quint32 number)
-        : QObject(&host), host(host), conversion(new Conversion(request, this)), client(client),
-          number(number)
+        : QObject(&host), host(host), conversion(new Conversion(request, host.startStep, this)),
+          client(client), number(number)
     {
     }
 
@@ -39,8 +39,8 @@ public:
     std::optional<ConversionOutcome> outcome;
 };
 
-ConversionHost::ConversionHost(Presentation presentation, QObject *parent)
-    : QObject(parent), presentation(presentation)
+ConversionHost::ConversionHost(Presentation presentation, QByteArray startStep, QObject *parent)
+    : QObject(parent), presentation(presentation), startStep(std::move(startStep))
 {
 }
 

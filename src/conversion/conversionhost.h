@@ -23,7 +23,8 @@ public:
         StandardError
     };
 
-    explicit ConversionHost(Presentation presentation, QObject *parent = nullptr);
+    // Encoders are started through `startStep`, the companion's program (see encoderstart.h).
+    ConversionHost(Presentation presentation, QByteArray startStep, QObject *parent = nullptr);
     ~ConversionHost() override;
 
     // Serves one stream: starts the conversions that it has asked for already.
@@ -53,6 +54,7 @@ private:
     void showWindows();
 
     Presentation presentation;
+    QByteArray startStep;
     WindowPart *windows = nullptr;
     bool watching = false;
     // Each open stream, with the number that its next request gets.

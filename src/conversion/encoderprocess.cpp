@@ -1,6 +1,8 @@
 #include "encoderprocess.h"
 
-#include "platform/childspawn.h"
+#include "encoderstart.h"
+#include "jobs/filenamebytes.h"
+#include "platform/processstart.h"
 
 #include <QSocketNotifier>
 
@@ -18,11 +20,31 @@ extern "C" {
 
 namespace {
 
-void closeIfOpen(int &descriptor)
+struct Pipe
 {
-    if (descriptor >= 0)
-        ::close(descriptor);
-    descriptor = -1;
+    UniqueFd readEnd;
+    UniqueFd writeEnd;
+};
+
+Result<Pipe> makePipe(const QByteArray &program)
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) < 0)
+        return Error{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
+    return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
+}
+
+// What the start step reported: 0 once the encoder runs, or why it could not start.
+int startStepReport(int readEnd)
+{
+    int error = 0;
+    ssize_t count = -1;
+    do {
+        count = ::read(readEnd, &error, sizeof error);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0)
+        return errno;
+    return count == sizeof error ? error : 0;
 }
 
 } // namespace
@@ -31,45 +53,60 @@ EncoderProcess::EncoderProcess(QObject *parent) : QObject(parent) {}
 
 EncoderProcess::~EncoderProcess()
 {
-    closeIfOpen(outputDescriptor);
-    closeIfOpen(exitDescriptor);
+    if (pid <= 0)
+        return;
+    ::kill(pid, SIGKILL);
+    waitForEnd();
 }
 
-int EncoderProcess::start(const QByteArray &workingDirectory, const QByteArray &program,
-                          const QByteArrayList &arguments, const QList<int> &inherited)
+Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray &workingDirectory,
+                                   const QByteArray &program, const QByteArrayList &arguments,
+                                   const QList<int> &given)
 {
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) < 0)
-        return errno;
+    Result<Pipe> outputPipe = makePipe(program);
+    Result<Pipe> reportPipe = makePipe(program);
+    if (!outputPipe)
+        return outputPipe.error();
+    if (!reportPipe)
+        return reportPipe.error();
     // Our end only: the encoder writes as it always does.
-    ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
+    if (::fcntl(outputPipe->readEnd.get(), F_SETFL, O_NONBLOCK) < 0)
+        return Error{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
 
-    const SpawnSetup setup{workingDirectory, {-1, pipe[1], pipe[1]}, inherited, true};
-    const int error = spawnProgram(program, arguments, setup, pid);
-    ::close(pipe[1]);
-    if (error != 0) {
-        ::close(pipe[0]);
-        return error;
+    const int written = outputPipe->writeEnd.get();
+    const ProcessSetup setup{
+        workingDirectory, {-1, written, written}, QList{reportPipe->writeEnd.get()} + given};
+    const QByteArrayList stepArguments =
+        QByteArrayList{StartEncoderOption, QByteArray::number(::getpid()), program} + arguments;
+    const Result<pid_t> started =
+        startProcess(startStep, stepArguments, setup, Error::What::EncoderNotStartable);
+    if (!started)
+        return started.error();
+    pid = *started;
+    outputPipe->writeEnd.reset();
+    reportPipe->writeEnd.reset();
+    if (const int error = startStepReport(reportPipe->readEnd.get())) {
+        waitForEnd();
+        return Error{Error::What::EncoderNotStartable, error, fileNameFromBytes(program)};
     }
 
-    outputDescriptor = pipe[0];
-    exitDescriptor = ::pidfd_open(pid, 0);
-    if (exitDescriptor < 0) {
-        const int failed = errno;
+    output = std::move(outputPipe->readEnd);
+    exit.reset(::pidfd_open(pid, 0));
+    if (!exit.isValid()) {
+        const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
         ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        pid = -1;
-        closeIfOpen(outputDescriptor);
+        waitForEnd();
+        output.reset();
         return failed;
     }
-    return 0;
+    return {};
 }
 
 void EncoderProcess::watch()
 {
-    outputNotifier = new QSocketNotifier(outputDescriptor, QSocketNotifier::Read, this);
+    outputNotifier = new QSocketNotifier(output.get(), QSocketNotifier::Read, this);
     connect(outputNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readOutput);
-    exitNotifier = new QSocketNotifier(exitDescriptor, QSocketNotifier::Read, this);
+    exitNotifier = new QSocketNotifier(exit.get(), QSocketNotifier::Read, this);
     connect(exitNotifier, &QSocketNotifier::activated, this, &EncoderProcess::reap);
 }
 
@@ -83,7 +120,7 @@ void EncoderProcess::readOutput()
 {
     char buffer[4096];
     for (;;) {
-        const ssize_t received = ::read(outputDescriptor, buffer, sizeof buffer);
+        const ssize_t received = ::read(output.get(), buffer, sizeof buffer);
         if (received > 0) {
             emit outputReceived(QByteArray(buffer, received));
             continue;
@@ -96,18 +133,25 @@ void EncoderProcess::readOutput()
     }
 }
 
-void EncoderProcess::reap()
+// Reaps the encoder, which has ended or is ending; returns its wait status.
+int EncoderProcess::waitForEnd()
 {
-    exitNotifier->setEnabled(false);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     pid = -1;
+    return status;
+}
+
+void EncoderProcess::reap()
+{
+    exitNotifier->setEnabled(false);
+    const int status = waitForEnd();
     if (outputNotifier->isEnabled())
         readOutput();
     outputNotifier->setEnabled(false);
-    closeIfOpen(outputDescriptor);
-    closeIfOpen(exitDescriptor);
+    output.reset();
+    exit.reset();
     if (WIFSIGNALED(status))
         emit finished(WTERMSIG(status), true);
     else

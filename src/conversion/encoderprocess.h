@@ -1,5 +1,8 @@
 #pragma once
 
+#include "jobs/error.h"
+#include "platform/uniquefd.h"
+
 #include <QByteArrayList>
 #include <QObject>
 
@@ -7,22 +10,27 @@
 
 class QSocketNotifier;
 
-// The encoder, run as our child for one conversion. It gets standard input from /dev/null,
-// both output streams into a pipe of ours, no other descriptor but the ones it is given, a
+// The encoder, run as our child for one conversion through the start step (see
+// encoderstart.h), so it is killed should we die. It gets standard input from /dev/null,
+// both output streams into a pipe of ours, no descriptor but the ones it is given, a
 // session of its own, and every signal's disposition and the signal mask at their defaults.
-// Should we die, it is killed: no encoder writes on unwatched, without its output's lock.
+// An encoder still running when its owner ends is killed and reaped.
 class EncoderProcess : public QObject
 {
     Q_OBJECT
 
 public:
+    // The number that the encoder sees the first descriptor it is given under.
+    static constexpr int FirstGivenDescriptor = 4;
+
     explicit EncoderProcess(QObject *parent = nullptr);
     ~EncoderProcess() override;
 
-    // Starts the program in the working directory, with descriptors of ours that it keeps
-    // under their numbers. Returns 0, or the errno of what failed.
-    int start(const QByteArray &workingDirectory, const QByteArray &program,
-              const QByteArrayList &arguments, const QList<int> &inherited);
+    // Starts the program in the working directory through the start step, the program
+    // `startStep`, giving it the `given` descriptors of ours as FirstGivenDescriptor and on.
+    Result<void> start(const QByteArray &startStep, const QByteArray &workingDirectory,
+                       const QByteArray &program, const QByteArrayList &arguments,
+                       const QList<int> &given);
 
     // Follows the started encoder's output and end from the event loop, which must exist.
     void watch();
@@ -38,11 +46,12 @@ signals:
 
 private:
     void readOutput();
+    int waitForEnd();
     void reap();
 
     pid_t pid = -1;
-    int outputDescriptor = -1;
-    int exitDescriptor = -1;
+    UniqueFd output;
+    UniqueFd exit;
     QSocketNotifier *outputNotifier = nullptr;
     QSocketNotifier *exitNotifier = nullptr;
 };

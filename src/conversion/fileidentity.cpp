@@ -10,11 +10,6 @@
 
 namespace {
 
-QByteArray absolutePath(const QByteArray &workingDirectory, const QByteArray &name)
-{
-    return name.startsWith('/') ? name : workingDirectory + '/' + name;
-}
-
 QByteArray folderOf(const QByteArray &path)
 {
     const qsizetype slash = path.lastIndexOf('/');
@@ -39,9 +34,8 @@ QByteArray otherCaseOf(QByteArray name)
 
 // The path that a name stands for: its folder with every link resolved, then its own name.
 // A folder that does not exist is kept as written.
-QByteArray canonicalPath(const QByteArray &workingDirectory, const QByteArray &name)
+QByteArray canonicalPath(const QByteArray &absolute)
 {
-    const QByteArray absolute = absolutePath(workingDirectory, name);
     const qsizetype slash = absolute.lastIndexOf('/');
     char resolved[PATH_MAX];
     if (!::realpath(folderOf(absolute).constData(), resolved))
@@ -87,38 +81,40 @@ bool isCaseBlindFolder(const QByteArray &folder)
 
 } // namespace
 
-QByteArray fileKey(const QByteArray &workingDirectory, const QByteArray &name)
+QByteArray absolutePath(const QByteArray &workingDirectory, const QByteArray &name)
 {
-    return fileNameToBytes(fileNameFromBytes(canonicalPath(workingDirectory, name)).toCaseFolded());
+    return name.startsWith('/') ? name : workingDirectory + '/' + name;
 }
 
-bool isSameFile(const QByteArray &workingDirectory, const QByteArray &input,
-                const QByteArray &output)
+QByteArray fileKey(const QByteArray &path)
+{
+    return fileNameToBytes(fileNameFromBytes(canonicalPath(path)).toCaseFolded());
+}
+
+bool isSameFile(const QByteArray &input, const QByteArray &output)
 {
     struct stat in = {};
     struct stat out = {};
-    if (::stat(absolutePath(workingDirectory, input).constData(), &in) < 0 ||
-        ::stat(absolutePath(workingDirectory, output).constData(), &out) < 0)
+    if (::stat(input.constData(), &in) < 0 || ::stat(output.constData(), &out) < 0)
         return false;
     if (in.st_dev == out.st_dev && in.st_ino == out.st_ino)
         return true;
-    return fileKey(workingDirectory, input) == fileKey(workingDirectory, output) &&
-           isCaseBlindFolder(folderOf(canonicalPath(workingDirectory, output)));
+    return fileKey(input) == fileKey(output) && isCaseBlindFolder(folderOf(canonicalPath(output)));
 }
 
-QString notAPlainFile(const QByteArray &workingDirectory, const QByteArray &name)
+Result<void> checkPlainFileOrNone(const QByteArray &path)
 {
+    using What = Error::What;
     struct stat status = {};
-    if (::lstat(absolutePath(workingDirectory, name).constData(), &status) < 0 ||
-        S_ISREG(status.st_mode))
+    if (::lstat(path.constData(), &status) < 0 || S_ISREG(status.st_mode))
         return {};
     if (S_ISLNK(status.st_mode))
-        return QStringLiteral("シンボリックリンク");
+        return Error{What::OutputIsLink};
     if (S_ISDIR(status.st_mode))
-        return QStringLiteral("フォルダー");
+        return Error{What::OutputIsFolder};
     if (S_ISFIFO(status.st_mode))
-        return QStringLiteral("名前付きパイプ（FIFO）");
+        return Error{What::OutputIsFifo};
     if (S_ISSOCK(status.st_mode))
-        return QStringLiteral("ソケット");
-    return QStringLiteral("デバイス");
+        return Error{What::OutputIsSocket};
+    return Error{What::OutputIsDevice};
 }

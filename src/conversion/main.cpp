@@ -1,4 +1,5 @@
 #include "conversionhost.h"
+#include "encoderstart.h"
 #include "platform/programlocation.h"
 #include "platform/windowpartloader.h"
 #include "requestlistener.h"
@@ -21,6 +22,10 @@ constexpr int FirstRequestMilliseconds = 10'000;
 
 char programName[] = "orvalen-conversion";
 
+// Encoders start through our own program, as the kernel knows it: /proc/self/exe stays this
+// program even when a package update replaces the file meanwhile.
+constexpr char OwnProgram[] = "/proc/self/exe";
+
 // The event loop's application object where no window part made one.
 std::unique_ptr<QCoreApplication> coreApplication()
 {
@@ -34,7 +39,7 @@ std::unique_ptr<QCoreApplication> coreApplication()
 int runBatch()
 {
     std::unique_ptr<QCoreApplication> application;
-    ConversionHost host(ConversionHost::Presentation::StandardError);
+    ConversionHost host(ConversionHost::Presentation::StandardError, OwnProgram);
     host.serve(STDIN_FILENO);
     application = coreApplication();
     QObject::connect(&host, &ConversionHost::idle, application.get(), &QCoreApplication::quit);
@@ -48,11 +53,12 @@ int runBatch()
 std::unique_ptr<WindowPart> loadWindowPart(const char *startedAs, const QString &displayPlatform)
 {
     const std::optional<QByteArray> directory = locateProgramDirectory(startedAs);
-    QString failure;
-    MakeWindowPart *make = directory ? loadWindowPartModule(*directory, failure) : nullptr;
+    const Result<MakeWindowPart *> make =
+        directory ? loadWindowPartModule(*directory)
+                  : Result<MakeWindowPart *>(Error{Error::What::WindowModuleNotLoaded});
     if (!make)
         return nullptr;
-    std::unique_ptr<WindowPart> part(make(displayPlatform.toUtf8().constData()));
+    std::unique_ptr<WindowPart> part((*make)(displayPlatform.toUtf8().constData()));
     part->prepareEventLoop();
     return part;
 }
@@ -61,15 +67,15 @@ std::unique_ptr<WindowPart> loadWindowPart(const char *startedAs, const QString 
 // the listening socket that the Orvalen which started us made, under the session's lock.
 // The encoders of the requests already waiting start before the window toolkit loads.
 int serveSession(const char *startedAs, const QString &displayPlatform,
-                 const QByteArray &socketPath, int listeningSocket, int sessionLock)
+                 const QByteArray &socketPath, UniqueFd listeningSocket, UniqueFd sessionLock)
 {
     // Made once the first encoders run; they outlive what works in their event loop.
     std::unique_ptr<WindowPart> windows;
     std::unique_ptr<QCoreApplication> application;
     RequestListener listener;
-    if (!listener.adopt(listeningSocket, sessionLock, socketPath))
+    if (!listener.adopt(std::move(listeningSocket), std::move(sessionLock), socketPath))
         return 2;
-    ConversionHost host(ConversionHost::Presentation::Windows);
+    ConversionHost host(ConversionHost::Presentation::Windows, OwnProgram);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
     listener.acceptWaiting();
 
@@ -92,13 +98,15 @@ int serveSession(const char *startedAs, const QString &displayPlatform,
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 2 && std::strcmp(argv[1], StartEncoderOption) == 0)
+        return startEncoder(argc, argv);
     // Reports go to a standard error whose reader may be gone; that must not end us.
     std::signal(SIGPIPE, SIG_IGN);
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
         return runBatch();
     if (argc == 6 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(argv[0], QString::fromUtf8(argv[2]), argv[3], std::atoi(argv[4]),
-                            std::atoi(argv[5]));
+        return serveSession(argv[0], QString::fromUtf8(argv[2]), argv[3],
+                            UniqueFd(std::atoi(argv[4])), UniqueFd(std::atoi(argv[5])));
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "
                "--session <プラットフォーム> <ソケットのパス> <待ち受けソケット> <ロック>\n",

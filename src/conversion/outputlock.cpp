@@ -1,9 +1,11 @@
 #include "outputlock.h"
 
+#include "platform/filelock.h"
+
 #include <QCryptographicHash>
 
-#include <fcntl.h>
-#include <sys/file.h>
+#include <cerrno>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,34 +23,28 @@ bool sameInode(int descriptor, const QByteArray &path)
 
 OutputLock::~OutputLock()
 {
-    if (descriptor < 0)
-        return;
     // Removed while still held: whoever opened it meanwhile sees a new file next time.
-    ::unlink(lockFile.constData());
-    ::close(descriptor);
+    if (descriptor.isValid())
+        ::unlink(lockFile.constData());
 }
 
-OutputLock::Result OutputLock::take(const QByteArray &runtimeDirectory, const QByteArray &fileKey)
+Result<void> OutputLock::take(const QByteArray &runtimeDirectory, const QByteArray &fileKey)
 {
     const QByteArray path = runtimeDirectory + "/output-" +
                             QCryptographicHash::hash(fileKey, QCryptographicHash::Sha256).toHex() +
                             ".lock";
     // A holder that ends removes the file; one opened just before that is stale: retry.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int opened =
-            ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (opened < 0)
-            return Result::Unavailable;
-        if (::flock(opened, LOCK_EX | LOCK_NB) < 0) {
-            ::close(opened);
-            return Result::Busy;
-        }
-        if (sameInode(opened, path)) {
+        Result<UniqueFd> lock = takeFileLock(path, Error::What::OutputLockUnavailable);
+        if (!lock && lock.error().number == EWOULDBLOCK)
+            return Error{Error::What::OutputLockBusy};
+        if (!lock)
+            return Error{Error::What::OutputLockUnavailable, lock.error().number};
+        if (sameInode(lock->get(), path)) {
             lockFile = path;
-            descriptor = opened;
-            return Result::Taken;
+            descriptor = std::move(*lock);
+            return {};
         }
-        ::close(opened);
     }
-    return Result::Busy;
+    return Error{Error::What::OutputLockBusy};
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "jobs/error.h"
+#include "platform/uniquefd.h"
+
 #include <QByteArray>
-#include <QString>
 
 // The right to write one output file, held by the conversion that writes it. It lives in a
 // kernel lock on a file of the user's private runtime folder, so it ends with the holder:
@@ -14,17 +16,11 @@ public:
     OutputLock &operator=(const OutputLock &) = delete;
     ~OutputLock();
 
-    enum class Result
-    {
-        Taken,
-        Busy,       // another conversion writes the file
-        Unavailable // no lock file could be made; errno tells why
-    };
-
-    // Takes the lock of the file with the key (see fileKey()) in the runtime folder.
-    Result take(const QByteArray &runtimeDirectory, const QByteArray &fileKey);
+    // Takes the lock of the file with the key (see fileKey()) in the runtime folder: an
+    // OutputLockBusy error while another conversion writes the file.
+    Result<void> take(const QByteArray &runtimeDirectory, const QByteArray &fileKey);
 
 private:
     QByteArray lockFile;
-    int descriptor = -1;
+    UniqueFd descriptor;
 };

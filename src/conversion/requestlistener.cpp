@@ -22,13 +22,15 @@ RequestListener::~RequestListener()
     close();
 }
 
-bool RequestListener::adopt(int listeningSocket, int sessionLock, const QByteArray &path)
+bool RequestListener::adopt(UniqueFd listeningSocket, UniqueFd sessionLock, const QByteArray &path)
 {
-    listening = listeningSocket;
-    lock = sessionLock;
+    listening = std::move(listeningSocket);
+    lock = std::move(sessionLock);
     socketPath = path;
-    if (::fcntl(lock, F_SETFD, FD_CLOEXEC) < 0 || ::fcntl(listening, F_SETFD, FD_CLOEXEC) < 0 ||
-        ::fcntl(listening, F_SETFL, ::fcntl(listening, F_GETFL) | O_NONBLOCK) < 0) {
+    const int flags = ::fcntl(listening.get(), F_GETFL);
+    if (::fcntl(lock.get(), F_SETFD, FD_CLOEXEC) < 0 ||
+        ::fcntl(listening.get(), F_SETFD, FD_CLOEXEC) < 0 || flags < 0 ||
+        ::fcntl(listening.get(), F_SETFL, flags | O_NONBLOCK) < 0) {
         close();
         return false;
     }
@@ -37,33 +39,30 @@ bool RequestListener::adopt(int listeningSocket, int sessionLock, const QByteArr
 
 void RequestListener::watch()
 {
-    notifier = new QSocketNotifier(listening, QSocketNotifier::Read, this);
+    notifier = new QSocketNotifier(listening.get(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RequestListener::acceptWaiting);
 }
 
 void RequestListener::close()
 {
-    if (listening >= 0) {
+    if (listening.isValid()) {
         delete notifier;
         notifier = nullptr;
         // Refused from now on, so that no client is left waiting in a socket nobody reads;
         // the ones already queued are taken. The lock keeps the path ours until unlinked.
-        ::shutdown(listening, SHUT_RD);
+        ::shutdown(listening.get(), SHUT_RD);
         acceptWaiting();
         ::unlink(socketPath.constData());
-        ::close(listening);
-        listening = -1;
+        listening.reset();
     }
-    if (lock >= 0) {
-        ::close(lock);
-        lock = -1;
-    }
+    lock.reset();
 }
 
 void RequestListener::acceptWaiting()
 {
     for (;;) {
-        const int client = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int client =
+            ::accept4(listening.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (client < 0 && (errno == EINTR || errno == ECONNABORTED))
             continue;
         if (client < 0 && errno != EAGAIN && notifier)
@@ -82,22 +81,22 @@ void RequestListener::pauseAccepting()
     QTimer::singleShot(AcceptPauseMilliseconds, notifier, [this] { notifier->setEnabled(true); });
 }
 
-RequestConnection::RequestConnection(int descriptor, QObject *parent)
-    : QObject(parent), descriptor(descriptor)
+RequestConnection::RequestConnection(int socket, QObject *parent)
+    : QObject(parent), descriptor(socket)
 {
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+    // A stream that cannot be made non-blocking fails its first read, and is closed then.
+    const int flags = ::fcntl(socket, F_GETFL);
+    if (flags < 0 || ::fcntl(socket, F_SETFL, flags | O_NONBLOCK) < 0)
+        descriptor.reset();
 }
 
-RequestConnection::~RequestConnection()
-{
-    ::close(descriptor);
-}
+RequestConnection::~RequestConnection() = default;
 
 void RequestConnection::watch()
 {
     if (closedByClient)
         return;
-    notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    notifier = new QSocketNotifier(descriptor.get(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RequestConnection::readAvailable);
 }
 
@@ -106,7 +105,7 @@ void RequestConnection::readAvailable()
     char buffer[16384];
     // At most a frame's worth before the messages are taken: what is left then waits.
     while (stream.size() <= MaximumFrameSize) {
-        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
         if (count > 0) {
             stream.append(buffer, count);
             continue;
@@ -134,7 +133,7 @@ void RequestConnection::send(const ConversionReport &report)
     if (closedByClient)
         return;
     const QByteArray frame = toFrame(report);
-    if (::send(descriptor, frame.constData(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+    if (::send(descriptor.get(), frame.constData(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
         frame.size())
         close();
 }
@@ -146,6 +145,6 @@ void RequestConnection::close()
     closedByClient = true;
     if (notifier)
         notifier->setEnabled(false);
-    ::shutdown(descriptor, SHUT_RDWR);
+    ::shutdown(descriptor.get(), SHUT_RDWR);
     emit closed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/conversionrequest.h"
+#include "platform/uniquefd.h"
 
 #include <QObject>
 
@@ -18,9 +19,10 @@ public:
 
     // Serves the listening socket, bound at the path, and holds the lock; false when either
     // is unusable.
-    bool adopt(int listeningSocket, int sessionLock, const QByteArray &path);
+    bool adopt(UniqueFd listeningSocket, UniqueFd sessionLock, const QByteArray &path);
 
-    // Accepts the clients that have connected already, each said by `accepted`.
+    // Accepts the clients that have connected already, each said by `accepted` with a
+    // descriptor that its receiver owns.
     void acceptWaiting();
 
     // Accepts every client that connects from now on, from the event loop.
@@ -37,8 +39,8 @@ private:
     void pauseAccepting();
 
     QByteArray socketPath;
-    int listening = -1;
-    int lock = -1;
+    UniqueFd listening;
+    UniqueFd lock;
     QSocketNotifier *notifier = nullptr;
 };
 
@@ -48,7 +50,8 @@ class RequestConnection : public QObject
     Q_OBJECT
 
 public:
-    explicit RequestConnection(int descriptor, QObject *parent = nullptr);
+    // Owns the socket from now on.
+    explicit RequestConnection(int socket, QObject *parent = nullptr);
     ~RequestConnection() override;
 
     // Takes the messages that have arrived. The messages that arrive together with the end of
@@ -73,7 +76,7 @@ signals:
     void closed();
 
 private:
-    int descriptor;
+    UniqueFd descriptor;
     QByteArray stream;
     QSocketNotifier *notifier = nullptr;
     bool closedByClient = false;

@@ -55,14 +55,17 @@ QByteArray uniquePart()
     return unique;
 }
 
-// Makes sure that the folder's new entry has reached the disk.
+// Makes sure that the folder's new entry has reached the disk, as far as it can.
 void syncFolder(const QByteArray &path)
 {
-    const int descriptor = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return;
-    ::fsync(descriptor);
-    ::close(descriptor);
+    const UniqueFd folder(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.isValid())
+        ::fsync(folder.get());
+}
+
+Error notReplaced(int number)
+{
+    return {Error::What::OutputNotReplaced, number};
 }
 
 // Removes a temporary folder, with the file in it, or a temporary file, as long as it has
@@ -77,12 +80,11 @@ void removeLeftover(int parent, const QByteArray &name, const QByteArray &output
         ::unlinkat(parent, name.constData(), 0);
         return;
     }
-    const int folder =
-        ::openat(parent, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
+    const UniqueFd folder(
+        ::openat(parent, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.isValid())
         return;
-    ::unlinkat(folder, outputName.constData(), 0);
-    ::close(folder);
+    ::unlinkat(folder.get(), outputName.constData(), 0);
     ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
 }
 
@@ -107,56 +109,53 @@ TemporaryOutput::~TemporaryOutput()
     remove();
 }
 
-int TemporaryOutput::create(const QByteArray &workingDirectory, const QByteArray &output)
+Result<void> TemporaryOutput::create(const QByteArray &output)
 {
     const qsizetype slash = output.lastIndexOf('/');
     outputName = output.sliced(slash + 1);
     outputFolder = output.first(slash + 1);
-    if (!output.startsWith('/'))
-        outputFolder.prepend(workingDirectory + '/');
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray name = temporaryName(outputName, uniquePart());
         if (::mkdir((outputFolder + name).constData(), 0700) < 0) {
             if (errno == EEXIST)
                 continue;
-            return errno;
+            return Error{Error::What::OutputFolderUnwritable, errno};
         }
         folderName = name;
-        folder = ::open((outputFolder + name).constData(),
-                        O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (folder < 0)
-            return errno;
+        folder.reset(::open((outputFolder + name).constData(),
+                            O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!folder.isValid())
+            return Error{Error::What::OutputFolderUnwritable, errno};
         return createFile();
     }
-    return EEXIST;
+    return Error{Error::What::OutputFolderUnwritable, EEXIST};
 }
 
 // Makes the file in the folder, which must be ours: another's folder could have been put in
 // its place between its making and its opening. Ours is owned as our new file is (on disks
 // without owners, such as FAT, both belong to whoever mounted it).
-int TemporaryOutput::createFile()
+Result<void> TemporaryOutput::createFile()
 {
-    const int file = ::openat(folder, outputName.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (file < 0)
-        return errno;
+    const UniqueFd file(::openat(folder.get(), outputName.constData(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!file.isValid())
+        return Error{Error::What::OutputFolderUnwritable, errno};
     struct stat created = {};
     struct stat held = {};
-    const bool ours = ::fstat(file, &created) == 0 && ::fstat(folder, &held) == 0 &&
+    const bool ours = ::fstat(file.get(), &created) == 0 && ::fstat(folder.get(), &held) == 0 &&
                       created.st_uid == held.st_uid;
-    ::close(file);
     owner = created.st_uid;
     if (ours)
-        return 0;
-    ::unlinkat(folder, outputName.constData(), 0);
-    ::close(folder);
-    folder = -1;
-    return EEXIST;
+        return {};
+    ::unlinkat(folder.get(), outputName.constData(), 0);
+    folder.reset();
+    return Error{Error::What::OutputFolderUnwritable, EEXIST};
 }
 
-QByteArray TemporaryOutput::encoderName() const
+QByteArray TemporaryOutput::encoderName(const QByteArray &output, int descriptorInEncoder)
 {
-    return "/proc/self/fd/" + QByteArray::number(folder) + '/' + outputName;
+    return "/proc/self/fd/" + QByteArray::number(descriptorInEncoder) + '/' +
+           output.sliced(output.lastIndexOf('/') + 1);
 }
 
 void TemporaryOutput::removeLeftovers() const
@@ -172,55 +171,54 @@ void TemporaryOutput::removeLeftovers() const
     ::closedir(directory);
 }
 
-int TemporaryOutput::replaceOutput()
+Result<void> TemporaryOutput::replaceOutput()
 {
-    const int file = ::openat(folder, outputName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (file < 0)
-        return errno;
-    const int error = putInPlace(file);
-    ::close(file);
-    if (error != 0)
-        return error;
-    if (::renameat(folder, outputName.constData(), AT_FDCWD,
+    const UniqueFd file(
+        ::openat(folder.get(), outputName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.isValid())
+        return notReplaced(errno);
+    if (const Result<void> ready = putInPlace(file.get()); !ready)
+        return ready;
+    if (::renameat(folder.get(), outputName.constData(), AT_FDCWD,
                    (outputFolder + outputName).constData()) < 0)
-        return errno;
+        return notReplaced(errno);
     syncFolder(outputFolder);
-    return 0;
+    return {};
 }
 
 // Makes the finished file ready to replace the output: on the disk, with the permissions
 // of the earlier output, which must be a plain file.
-int TemporaryOutput::putInPlace(int file) const
+Result<void> TemporaryOutput::putInPlace(int file) const
 {
     struct stat written = {};
     if (::fstat(file, &written) < 0)
-        return errno;
+        return notReplaced(errno);
     if (written.st_size == 0)
-        return ENODATA;
+        return Error{Error::What::EncoderWroteNothing};
     if (::fsync(file) < 0)
-        return errno;
+        return notReplaced(errno);
     struct stat earlier = {};
     if (::lstat((outputFolder + outputName).constData(), &earlier) == 0) {
         // Made a link or a device meanwhile: not ours to replace.
         if (!S_ISREG(earlier.st_mode))
-            return EEXIST;
+            return notReplaced(EEXIST);
+        // Disks without permissions (FAT) refuse this; the output is replaced all the same.
         ::fchmod(file, earlier.st_mode & 07777);
     }
-    return 0;
+    return {};
 }
 
 void TemporaryOutput::remove()
 {
-    if (folder < 0)
+    if (!folder.isValid())
         return;
-    ::unlinkat(folder, outputName.constData(), 0);
+    ::unlinkat(folder.get(), outputName.constData(), 0);
     // Only the folder that is still ours under its name.
     struct stat held = {};
     struct stat named = {};
     const QByteArray path = outputFolder + folderName;
-    if (::fstat(folder, &held) == 0 && ::lstat(path.constData(), &named) == 0 &&
+    if (::fstat(folder.get(), &held) == 0 && ::lstat(path.constData(), &named) == 0 &&
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
         ::rmdir(path.constData());
-    ::close(folder);
-    folder = -1;
+    folder.reset();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "jobs/error.h"
+#include "platform/uniquefd.h"
+
 #include <QByteArray>
 
 #include <sys/types.h>
@@ -21,34 +24,33 @@ public:
     // Removes the file and its folder unless the file has replaced the output.
     ~TemporaryOutput();
 
-    // Makes the folder and the file beside the output, a name resolved against the working
-    // directory. Returns 0 or the errno of what failed.
-    int create(const QByteArray &workingDirectory, const QByteArray &output);
+    // Makes the folder and the file beside the output, an absolute path.
+    Result<void> create(const QByteArray &output);
 
-    // The name to give the encoder, which must inherit folderDescriptor() under its number.
-    QByteArray encoderName() const;
-    int folderDescriptor() const { return folder; }
+    // The name to give the encoder, which gets folderDescriptor() under the given number.
+    static QByteArray encoderName(const QByteArray &output, int descriptorInEncoder);
+    int folderDescriptor() const { return folder.get(); }
 
     // Removes what earlier conversions of the same output left behind when they were killed.
     // Only for the holder of the output's lock.
     void removeLeftovers() const;
 
     // Makes the finished file the output, replacing an earlier one (whose permissions it
-    // takes) that is a plain file. Returns 0, or the errno of what failed; ENODATA when the
-    // file is empty, EEXIST when the output's name is something else than a plain file.
-    int replaceOutput();
+    // takes) that is a plain file: EncoderWroteNothing when the file is empty, and
+    // OutputNotReplaced with EEXIST when the output's name is something else than a plain file.
+    Result<void> replaceOutput();
 
     // Removes the file and its folder.
     void remove();
 
 private:
-    int createFile();
-    int putInPlace(int file) const;
+    Result<void> createFile();
+    Result<void> putInPlace(int file) const;
 
     QByteArray outputFolder; // absolute, ending in '/'
     QByteArray outputName;
     QByteArray folderName;
-    int folder = -1;
+    UniqueFd folder;
     uid_t owner = 0; // of the files we make there
 };
 

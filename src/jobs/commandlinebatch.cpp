@@ -54,7 +54,7 @@ int reportAnswer(Platform &platform, const BatchAnswer &answer)
 {
     for (const QString &line : answer.problemLines())
         platform.writeError(line);
-    if (!answer.failure.isEmpty())
+    if (answer.failure)
         return ExitStatus::LaunchFailed;
     int status = ExitStatus::Success;
     for (const BatchAnswer::Conversion &conversion : answer.conversions) {

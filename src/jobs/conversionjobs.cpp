@@ -8,11 +8,11 @@ JobResult Execute_givenfilename(Platform &platform, const QString &input, const 
                                 qint16 channels, const QString &bitrate)
 {
     const QString encoder = encoderPath(platform.programDirectory());
-    const LaunchResult launched =
+    const Result<void> launched =
         platform.launch(encoderCall(encoder, input, output, channels, bitrate));
-    if (!launched.started())
-        return {JobResult::Status::LaunchFailed, launched.failure};
-    return {JobResult::Status::Started, {}};
+    if (!launched)
+        return {JobResult::Status::LaunchFailed, launched.error()};
+    return {JobResult::Status::Started};
 }
 
 JobResult convertBesideInput(Platform &platform, QWidget *window, const QString &input,
@@ -20,9 +20,9 @@ JobResult convertBesideInput(Platform &platform, QWidget *window, const QString 
 {
     const std::optional<QString> output = makeoutputfn(platform, window, input);
     if (!output)
-        return {JobResult::Status::ProgramEnded, {}};
+        return {JobResult::Status::ProgramEnded};
     if (!batch.take(input, *output))
-        return {JobResult::Status::Skipped, {}};
+        return {JobResult::Status::Skipped};
     return Execute_givenfilename(platform, input, *output, channels, bitrate);
 }
 
@@ -34,13 +34,13 @@ JobResult Execute_choosefilename_fixbitrate(Platform &platform, const QString &i
 
 void reportLaunchFailure(Platform &platform, QWidget *window, const JobResult &result)
 {
-    platform.messageBox(window, result.failure, MessageStyle::OkError);
+    platform.messageBox(window, errorText(*result.failure), MessageStyle::OkError);
 }
 
 BatchAnswer finishBatch(Platform &platform, QWidget *window)
 {
     BatchAnswer answer = platform.finishBatch();
-    if (!answer.failure.isEmpty())
-        platform.messageBox(window, answer.failure, MessageStyle::OkError);
+    if (answer.failure)
+        platform.messageBox(window, answer.failureText(), MessageStyle::OkError);
     return answer;
 }

@@ -17,7 +17,7 @@ struct JobResult
     };
 
     Status status;
-    QString failure; // with LaunchFailed: why, naming the program that could not start
+    std::optional<Error> failure = {}; // with LaunchFailed: why
 };
 
 // Converts input into the given output with the given channel count and bitrate (kbit/s).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encodercall.h"
+#include "error.h"
 
 #include <QString>
 
@@ -17,8 +18,8 @@ struct ConversionOutcome
     };
 
     Kind kind;
-    QString detail = {};      // Refused: why; Failed: the encoder's exit status or what went wrong
-    QString lastMessage = {}; // Failed: the encoder's last message, its reason as a rule
+    std::optional<Error> error = {}; // Refused: why; Failed: how the encoder ended, or what failed
+    QString lastMessage = {};        // Failed: the encoder's last message, its reason as a rule
 
     bool hasEnded() const { return kind != Kind::Started; }
 
@@ -42,9 +43,13 @@ struct BatchAnswer
 
     // Those it answered for, in the order they were handed over.
     QList<Conversion> conversions;
-    // Why it did not answer for the others, naming them; empty when it answered for all.
-    QString failure;
+    // Why it did not answer for the others, when it did not; and their inputs.
+    std::optional<Error> failure;
+    QStringList unanswered;
 
     // One line for each conversion that was refused, failed or was stopped.
     QStringList problemLines() const;
+
+    // What the user is told of the failure, naming the inputs whose fate is unknown.
+    QString failureText() const;
 };

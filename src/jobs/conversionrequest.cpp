@@ -17,6 +17,62 @@ enum class MessageType : quint8
 
 constexpr quint32 NoRequest = 0xFFFF'FFFF;
 
+// An error, with the causes it has (which have none of their own), or none.
+QDataStream &operator<<(QDataStream &out, const Error &error)
+{
+    out << quint8(error.what) << qint32(error.number) << error.name << quint32(error.causes.size());
+    for (const Error &cause : error.causes)
+        out << quint8(cause.what) << qint32(cause.number) << cause.name << quint32(0);
+    return out;
+}
+
+void readErrorFields(QDataStream &in, Error &error, quint32 &causes)
+{
+    quint8 what = 0;
+    qint32 number = 0;
+    in >> what >> number >> error.name >> causes;
+    if (what > quint8(Error::What::OutputNotReplaced))
+        in.setStatus(QDataStream::ReadCorruptData);
+    error.what = Error::What(what);
+    error.number = number;
+}
+
+QDataStream &operator>>(QDataStream &in, Error &error)
+{
+    quint32 causes = 0;
+    readErrorFields(in, error, causes);
+    // Each cause takes some bytes: a count past what the frame holds ends the reading.
+    for (quint32 i = 0; i < causes && in.status() == QDataStream::Ok; ++i) {
+        if (in.atEnd())
+            in.setStatus(QDataStream::ReadPastEnd);
+        Error cause{Error::What::MalformedRequest};
+        quint32 none = 0;
+        readErrorFields(in, cause, none);
+        if (none != 0)
+            in.setStatus(QDataStream::ReadCorruptData);
+        error.causes.push_back(cause);
+    }
+    return in;
+}
+
+QDataStream &operator<<(QDataStream &out, const std::optional<Error> &error)
+{
+    out << error.has_value();
+    if (error)
+        out << *error;
+    return out;
+}
+
+QDataStream &operator>>(QDataStream &in, std::optional<Error> &error)
+{
+    bool present = false;
+    in >> present;
+    error.reset();
+    if (present && in.status() == QDataStream::Ok)
+        in >> error.emplace(Error{Error::What::MalformedRequest});
+    return in;
+}
+
 template <typename Write> QByteArray frame(MessageType type, Write writeFields)
 {
     QByteArray fields;
@@ -66,8 +122,8 @@ template <typename Read> bool readFields(const QByteArray &fields, MessageType t
 
 bool isWellFormed(const ConversionRequest &request)
 {
-    return !request.call.encoder.isEmpty() && !request.call.output().isEmpty() &&
-           request.workingDirectory.startsWith(u'/');
+    return !request.call.encoder.isEmpty() && !request.call.input.isEmpty() &&
+           !request.call.output.isEmpty() && request.workingDirectory.startsWith(u'/');
 }
 
 QByteArray toFrame(const ProgramMessage &message)
@@ -76,15 +132,15 @@ QByteArray toFrame(const ProgramMessage &message)
         return frame(MessageType::Stop, [](QDataStream &) {});
     const auto &request = std::get<ConversionRequest>(message);
     return frame(MessageType::Request, [&request](QDataStream &out) {
-        out << request.workingDirectory << request.call.encoder << request.call.arguments
-            << request.waited;
+        out << request.workingDirectory << request.call.encoder << request.call.input
+            << request.call.output << request.call.options << request.waited;
     });
 }
 
 QByteArray toFrame(const ConversionReport &report)
 {
     return frame(MessageType::Report, [&report](QDataStream &out) {
-        out << report.request << quint8(report.outcome.kind) << report.outcome.detail
+        out << report.request << quint8(report.outcome.kind) << report.outcome.error
             << report.outcome.lastMessage;
     });
 }
@@ -98,8 +154,8 @@ std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream)
         return StopRequest{};
     ConversionRequest request;
     const bool read = readFields(*fields, MessageType::Request, [&request](QDataStream &in) {
-        in >> request.workingDirectory >> request.call.encoder >> request.call.arguments >>
-            request.waited;
+        in >> request.workingDirectory >> request.call.encoder >> request.call.input >>
+            request.call.output >> request.call.options >> request.waited;
     });
     return read ? request : ConversionRequest{};
 }
@@ -112,7 +168,7 @@ std::optional<ConversionReport> takeReport(QByteArray &stream)
     ConversionReport report{NoRequest, {ConversionOutcome::Kind::Refused}};
     quint8 kind = 0;
     const bool read = readFields(*fields, MessageType::Report, [&](QDataStream &in) {
-        in >> report.request >> kind >> report.outcome.detail >> report.outcome.lastMessage;
+        in >> report.request >> kind >> report.outcome.error >> report.outcome.lastMessage;
     });
     if (!read || kind > quint8(ConversionOutcome::Kind::Stopped))
         return ConversionReport{NoRequest, {ConversionOutcome::Kind::Refused}};

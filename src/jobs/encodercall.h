@@ -3,15 +3,22 @@
 #include <QString>
 #include <QStringList>
 
-// One run of the encoder: its path and its arguments, "-y -i <input> ... <output>".
+// One run of the encoder: <encoder> -y -i <input> <options> <output>. The input and output
+// are written as the encoder must be given them (see encoderFileName()).
 struct EncoderCall
 {
     QString encoder;
-    QStringList arguments;
+    QString input;
+    QString output;
+    QStringList options; // between the input and the output: "-vn -ac 2 -ar 44100 -ab 128k"
 
-    // The input follows "-i"; the output is the last argument.
-    QString input() const { return arguments.value(arguments.indexOf(QStringLiteral("-i")) + 1); }
-    QString output() const { return arguments.isEmpty() ? QString() : arguments.constLast(); }
+    // The encoder's argument list, with the output written to `writtenTo` instead.
+    QStringList arguments(const QString &writtenTo) const
+    {
+        return QStringList{QStringLiteral("-y"), QStringLiteral("-i"), input} + options +
+               QStringList{writtenTo};
+    }
+    QStringList arguments() const { return arguments(output); }
 
     bool operator==(const EncoderCall &) const = default;
 };

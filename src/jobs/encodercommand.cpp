@@ -9,10 +9,11 @@ EncoderCall encoderCall(const QString &encoder, const QString &input, const QStr
                         qint16 channels, const QString &bitrate)
 {
     return {encoder,
-            {QStringLiteral("-y"), QStringLiteral("-i"), encoderFileName(input),
-             QStringLiteral("-vn"), QStringLiteral("-ac"), QString::number(channels),
-             QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ab"), bitrate + u'k',
-             encoderFileName(output)}};
+            encoderFileName(input),
+            encoderFileName(output),
+            {QStringLiteral("-vn"), QStringLiteral("-ac"), QString::number(channels),
+             QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ab"),
+             bitrate + u'k'}};
 }
 
 QString encoderFileName(const QString &name)

@@ -22,14 +22,6 @@ enum class MessageAnswer
     Cancel
 };
 
-// Why a conversion could not be handed over; empty when it was.
-struct LaunchResult
-{
-    QString failure;
-
-    bool started() const { return failure.isEmpty(); }
-};
-
 // The desktop services that the program needs. The desktop implementation talks to the
 // operating system and the toolkit; tests use a fake that records and answers as scripted.
 class Platform
@@ -47,7 +39,7 @@ public:
     virtual QString programDirectory() const = 0;
 
     // Hands one encoder run to the companion that supervises it, without waiting for it.
-    virtual LaunchResult launch(const EncoderCall &call) = 0;
+    virtual Result<void> launch(const EncoderCall &call) = 0;
 
     // Ends the batch of the runs handed over since the last call: waits until the
     // companion has started each one's encoder or refused it (when the program waits for

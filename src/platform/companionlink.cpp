@@ -1,10 +1,10 @@
 #include "companionlink.h"
 
-#include "childspawn.h"
 #include "filechecks.h"
 #include "jobs/filenamebytes.h"
-#include "platform/session.h"
+#include "processstart.h"
 #include "runtimedirectory.h"
+#include "session.h"
 #include "unixsocket.h"
 
 #include <QDeadlineTimer>
@@ -50,12 +50,6 @@ bool sendWhole(int socket, QByteArrayView bytes, const QDeadlineTimer &deadline)
     return true;
 }
 
-QString companionFailure(const QByteArray &companion, const QString &reason)
-{
-    return QStringLiteral("変換を見守るプログラムを起動できません: %1\n%2")
-        .arg(fileNameFromBytes(companion), reason);
-}
-
 // The signals that stop the conversions that we wait for.
 sigset_t stopSignals()
 {
@@ -94,25 +88,27 @@ CompanionLink::CompanionLink(QByteArray companion, std::optional<QString> displa
 
 CompanionLink::~CompanionLink()
 {
-    if (stream >= 0)
-        ::close(stream);
     reapEndedCompanions();
 }
 
-QString CompanionLink::hand(ConversionRequest request)
+Result<void> CompanionLink::hand(ConversionRequest request)
 {
-    if (const QString problem = whyNotExecutable(companion); !problem.isEmpty())
-        return companionFailure(companion, problem);
-    if (stream < 0) {
-        if (const QString failure = openStream(); !failure.isEmpty())
-            return failure;
+    if (const Result<void> runnable =
+            checkExecutable(companion, Error::What::CompanionNotStartable);
+        !runnable)
+        return runnable;
+    if (!stream.isValid()) {
+        Result<UniqueFd> opened = openStream();
+        if (!opened)
+            return opened.error();
+        stream = std::move(*opened);
     }
     request.waited = waits;
     // A companion that has ended is found out, with every file handed to it named, once the
     // batch finishes; a request it could not take is named among them.
-    if (!sendWhole(stream, toFrame(request), QDeadlineTimer(AnswerMilliseconds)) &&
+    if (!sendWhole(stream.get(), toFrame(request), QDeadlineTimer(AnswerMilliseconds)) &&
         errno != EPIPE && errno != ECONNRESET)
-        return companionFailure(companion, systemReason(errno));
+        return failure(Error::What::CompanionNotStartable, errno);
     handed.append(request.call);
     return {};
 }
@@ -120,24 +116,17 @@ QString CompanionLink::hand(ConversionRequest request)
 BatchAnswer CompanionLink::finishBatch()
 {
     QList<std::optional<ConversionOutcome>> outcomes(handed.size());
-    const QString reason = handed.isEmpty() ? QString() : awaitAnswers(outcomes);
     BatchAnswer answer;
-    QString unanswered;
+    if (!handed.isEmpty())
+        answer.failure = awaitAnswers(outcomes);
     for (qsizetype i = 0; i < handed.size(); ++i) {
         if (outcomes[i])
             answer.conversions.append({handed[i], *outcomes[i]});
-        if (!isAnswered(outcomes[i]))
-            unanswered += u'\n' + handed[i].input();
+        // The conversions whose fate the companion did not tell are named.
+        if (answer.failure && !isAnswered(outcomes[i]))
+            answer.unanswered.append(handed[i].input);
     }
-    // The conversions whose fate the companion did not tell are named.
-    if (!reason.isEmpty())
-        answer.failure =
-            QStringLiteral("%1: %2\n次のファイルの変換がどうなったか確かめられません。")
-                .arg(reason, fileNameFromBytes(companion)) +
-            unanswered;
-    if (stream >= 0)
-        ::close(stream);
-    stream = -1;
+    stream.reset();
     handed.clear();
     return answer;
 }
@@ -147,146 +136,142 @@ bool CompanionLink::isAnswered(const std::optional<ConversionOutcome> &outcome) 
     return outcome && (!waits || outcome->hasEnded());
 }
 
+Error CompanionLink::failure(Error::What what, int number) const
+{
+    return {what, number, fileNameFromBytes(companion)};
+}
+
 // Reads the companion's reports until every conversion handed over is answered for. Returns
 // why it could not be, or nothing. While an encoder is still to start, and after a stop,
 // the companion answers within a few seconds or is given up on.
-QString CompanionLink::awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes)
+std::optional<Error> CompanionLink::awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes)
 {
     const auto answered = [this](const auto &outcome) { return isAnswered(outcome); };
     const auto hasStarted = [](const auto &outcome) { return outcome.has_value(); };
     const sigset_t stopping = stopSignals();
-    const int interruptions = waits ? ::signalfd(-1, &stopping, SFD_CLOEXEC | SFD_NONBLOCK) : -1;
+    const UniqueFd interruptions(waits ? ::signalfd(-1, &stopping, SFD_CLOEXEC | SFD_NONBLOCK)
+                                       : -1);
     QDeadlineTimer deadline(AnswerMilliseconds);
     bool stopped = false;
     QByteArray incoming;
-    QString reason;
-    while (reason.isEmpty() && !std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
+    while (!std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
         const bool timed = stopped || !std::all_of(outcomes.cbegin(), outcomes.cend(), hasStarted);
-        pollfd watched[] = {{stream, POLLIN, 0}, {interruptions, POLLIN, 0}};
+        pollfd watched[] = {{stream.get(), POLLIN, 0}, {interruptions.get(), POLLIN, 0}};
         const int ready = ::poll(watched, 2, timed ? int(deadline.remainingTime()) : -1);
         if (ready == 0)
-            reason = QStringLiteral("変換を見守るプログラムが応答しません");
-        else if (ready < 0 && errno != EINTR)
-            reason = systemReason(errno);
-        if (ready <= 0)
+            return failure(Error::What::CompanionNotAnswering);
+        if (ready < 0 && errno != EINTR)
+            return failure(Error::What::CompanionStreamFailed, errno);
+        if (ready < 0)
             continue;
         if (watched[1].revents & POLLIN) {
             signalfd_siginfo signal;
-            while (::read(interruptions, &signal, sizeof signal) > 0) {
+            while (::read(interruptions.get(), &signal, sizeof signal) > 0) {
             }
+            // Not sent means gone: the reading below finds that out.
             if (!stopped)
-                sendWhole(stream, toFrame(StopRequest{}), QDeadlineTimer(AnswerMilliseconds));
+                sendWhole(stream.get(), toFrame(StopRequest{}), QDeadlineTimer(AnswerMilliseconds));
             stopped = true;
             deadline.setRemainingTime(StopMilliseconds);
         }
         if (!(watched[0].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
         char buffer[4096];
-        const ssize_t count = ::recv(stream, buffer, sizeof buffer, MSG_DONTWAIT);
+        const ssize_t count = ::recv(stream.get(), buffer, sizeof buffer, MSG_DONTWAIT);
         if (count < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         incoming.append(buffer, std::max<ssize_t>(count, 0));
         if (count <= 0 || !takeReports(incoming, outcomes))
-            reason = QStringLiteral("変換を見守るプログラムが途中で終わりました");
-        else if (!stopped)
+            return failure(Error::What::CompanionEnded);
+        if (!stopped)
             deadline.setRemainingTime(AnswerMilliseconds);
     }
-    if (interruptions >= 0)
-        ::close(interruptions);
-    return reason;
+    return std::nullopt;
 }
 
-QString CompanionLink::openStream()
+Result<UniqueFd> CompanionLink::openStream()
 {
     return displayPlatform ? openSessionStream() : startBatchCompanion();
 }
 
-QString CompanionLink::openSessionStream()
+Result<UniqueFd> CompanionLink::openSessionStream()
 {
-    const RuntimeDirectory runtime = privateRuntimeDirectory();
-    if (runtime.path.isEmpty())
-        return companionFailure(
-            companion, QStringLiteral("個人用の実行時フォルダーを作れません\n") + runtime.failure);
-    const QByteArray address = sessionAddress(runtime.path, *displayPlatform);
-    stream = connectUnixSocket(address + ".socket");
-    if (stream >= 0)
-        return {};
-    QString failure;
-    stream = startSessionCompanion(address, failure);
-    return failure;
+    const Result<QByteArray> runtime = privateRuntimeDirectory();
+    if (!runtime)
+        return Error{Error::What::CompanionNotStartable, 0, fileNameFromBytes(companion),
+                     runtime.error().causes};
+    const QByteArray address = sessionAddress(*runtime, *displayPlatform);
+    Result<UniqueFd> connected =
+        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable);
+    if (connected)
+        return connected;
+    return startSessionCompanion(address);
 }
 
 // Starts the session's companion on a listening socket made here, unless another Orvalen
-// started one meanwhile. Returns a socket connected to it, or -1 and the failure.
-int CompanionLink::startSessionCompanion(const QByteArray &address, QString &failure)
+// started one meanwhile. Returns a socket connected to it.
+Result<UniqueFd> CompanionLink::startSessionCompanion(const QByteArray &address)
 {
     const QByteArray path = address + ".socket";
     const QDeadlineTimer deadline(LockMilliseconds);
-    int lock = -1;
     // The lock's holder is a companion that listens or is leaving, or an Orvalen starting one.
-    while ((lock = lockSession(address)) < 0) {
-        if (errno != EWOULDBLOCK) {
-            failure = companionFailure(companion, systemReason(errno));
-            return -1;
-        }
-        if (const int socket = connectUnixSocket(path); socket >= 0)
+    for (;;) {
+        Result<UniqueFd> lock = lockSession(address);
+        // Ours: no companion listens, so the socket is ours to make.
+        if (lock)
+            return startOnOwnSocket(path, lock->get());
+        if (lock.error().number != EWOULDBLOCK)
+            return failure(Error::What::CompanionNotStartable, lock.error().number);
+        if (Result<UniqueFd> socket = connectUnixSocket(path, Error::What::CompanionNotStartable))
             return socket;
-        if (deadline.hasExpired()) {
-            failure = companionFailure(companion, QStringLiteral("応答がありません"));
-            return -1;
-        }
+        if (deadline.hasExpired())
+            return failure(Error::What::CompanionSilent);
         QThread::msleep(5);
     }
-    // Ours: no companion listens, so the socket is ours to make.
-    const int socket = startOnOwnSocket(path, lock, failure);
-    ::close(lock);
-    return socket;
 }
 
 // Starts the companion on a new listening socket at path, handing it the session's lock too.
-int CompanionLink::startOnOwnSocket(const QByteArray &path, int lock, QString &failure)
+Result<UniqueFd> CompanionLink::startOnOwnSocket(const QByteArray &path, int lock)
 {
-    const int listening = listenOnUnixSocket(path);
-    if (listening < 0) {
-        failure = companionFailure(companion, systemReason(errno));
-        return -1;
-    }
-    failure = startCompanion({"--session", displayPlatform->toUtf8(), path,
-                              QByteArray::number(listening), QByteArray::number(lock)},
-                             {"/", {}, {listening, lock}, false});
-    int socket = -1;
-    if (failure.isEmpty()) {
-        socket = connectUnixSocket(path);
-        if (socket < 0)
-            failure = companionFailure(companion, systemReason(errno));
-    }
-    ::close(listening);
-    return socket;
+    Result<UniqueFd> listening = listenOnUnixSocket(path, Error::What::CompanionNotStartable);
+    if (!listening)
+        return failure(Error::What::CompanionNotStartable, listening.error().number);
+    const QByteArray first = QByteArray::number(FirstInheritedDescriptor);
+    const QByteArray second = QByteArray::number(FirstInheritedDescriptor + 1);
+    const Result<void> started =
+        startCompanion({"--session", displayPlatform->toUtf8(), path, first, second},
+                       {"/", {}, {listening->get(), lock}});
+    if (!started)
+        return started.error();
+    Result<UniqueFd> connected = connectUnixSocket(path, Error::What::CompanionNotStartable);
+    if (!connected)
+        return failure(Error::What::CompanionNotStartable, connected.error().number);
+    return connected;
 }
 
-QString CompanionLink::startBatchCompanion()
+Result<UniqueFd> CompanionLink::startBatchCompanion()
 {
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) < 0)
-        return companionFailure(companion, systemReason(errno));
-    const QString failure =
-        startCompanion({"--batch"}, {"/", {pair[1], -1, STDERR_FILENO}, {}, false});
-    ::close(pair[1]);
-    if (!failure.isEmpty()) {
-        ::close(pair[0]);
-        return failure;
-    }
-    stream = pair[0];
-    return {};
+        return failure(Error::What::CompanionNotStartable, errno);
+    UniqueFd ours(pair[0]);
+    const UniqueFd theirs(pair[1]);
+    const Result<void> started =
+        startCompanion({"--batch"}, {"/", {theirs.get(), -1, STDERR_FILENO}, {}});
+    if (!started)
+        return started.error();
+    return ours;
 }
 
-QString CompanionLink::startCompanion(const QByteArrayList &arguments, const SpawnSetup &setup)
+Result<void> CompanionLink::startCompanion(const QByteArrayList &arguments,
+                                           const ProcessSetup &setup)
 {
     reapEndedCompanions();
-    pid_t child = -1;
-    if (const int failed = spawnProgram(companion, arguments, setup, child))
-        return companionFailure(companion, systemReason(failed));
-    started.push_back(child);
+    const Result<pid_t> child =
+        startProcess(companion, arguments, setup, Error::What::CompanionNotStartable);
+    if (!child)
+        return child.error();
+    started.push_back(*child);
     return {};
 }
 

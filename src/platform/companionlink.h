@@ -2,13 +2,14 @@
 
 #include "jobs/conversionrequest.h"
 #include "jobs/platform.h"
+#include "uniquefd.h"
 
 #include <optional>
 #include <vector>
 
 #include <sys/types.h>
 
-struct SpawnSetup;
+struct ProcessSetup;
 
 // Blocks SIGINT, SIGTERM and SIGHUP, which stop the conversions that a waiting link waits
 // for. Called before any thread starts, so that no thread takes them instead.
@@ -31,9 +32,8 @@ public:
     CompanionLink(const CompanionLink &) = delete;
     CompanionLink &operator=(const CompanionLink &) = delete;
 
-    // Hands the request over as part of the current batch. Returns why it could not be;
-    // empty once the companion has it.
-    QString hand(ConversionRequest request);
+    // Hands the request over as part of the current batch.
+    Result<void> hand(ConversionRequest request);
 
     // Ends the current batch: waits until the companion has answered for every request of
     // it, a few seconds at most between two answers while an encoder is still to start.
@@ -41,19 +41,20 @@ public:
 
 private:
     bool isAnswered(const std::optional<ConversionOutcome> &outcome) const;
-    QString awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes);
-    QString openStream();
-    QString openSessionStream();
-    QString startBatchCompanion();
-    int startSessionCompanion(const QByteArray &address, QString &failure);
-    int startOnOwnSocket(const QByteArray &path, int lock, QString &failure);
-    QString startCompanion(const QByteArrayList &arguments, const SpawnSetup &setup);
+    Error failure(Error::What what, int number = 0) const;
+    std::optional<Error> awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes);
+    Result<UniqueFd> openStream();
+    Result<UniqueFd> openSessionStream();
+    Result<UniqueFd> startBatchCompanion();
+    Result<UniqueFd> startSessionCompanion(const QByteArray &address);
+    Result<UniqueFd> startOnOwnSocket(const QByteArray &path, int lock);
+    Result<void> startCompanion(const QByteArrayList &arguments, const ProcessSetup &setup);
     void reapEndedCompanions();
 
     QByteArray companion;
     std::optional<QString> displayPlatform;
     bool waits;
-    int stream = -1;
+    UniqueFd stream;
     QList<EncoderCall> handed;
     std::vector<pid_t> started;
 };

@@ -50,18 +50,20 @@ QString DesktopPlatform::programDirectory() const
     return directory;
 }
 
-LaunchResult DesktopPlatform::launch(const EncoderCall &call)
+Result<void> DesktopPlatform::launch(const EncoderCall &call)
 {
-    // Told here, in our own words, before any companion is involved.
-    if (const QString problem = whyNotExecutable(fileNameToBytes(call.encoder)); !problem.isEmpty())
-        return {encoderStartFailure(call.encoder, problem)};
+    // Found out here, before any companion is involved.
+    if (const Result<void> runnable =
+            checkExecutable(fileNameToBytes(call.encoder), Error::What::EncoderNotStartable);
+        !runnable)
+        return runnable;
     const QString here = workingDirectory();
     if (here.isEmpty())
-        return {encoderStartFailure(call.encoder, QStringLiteral("作業フォルダーがありません"))};
+        return Error{Error::What::NoWorkingDirectory, 0, call.encoder};
     if (!companion)
         companion = std::make_unique<CompanionLink>(fileNameToBytes(directory + CompanionName),
                                                     displayPlatform(), waits);
-    return {companion->hand({here, call})};
+    return companion->hand({here, call});
 }
 
 BatchAnswer DesktopPlatform::finishBatch()
@@ -88,8 +90,8 @@ void DesktopPlatform::endProgram(int exitStatus)
     const BatchAnswer answer = finishBatch();
     for (const QString &line : answer.problemLines())
         writeError(line);
-    if (!answer.failure.isEmpty())
-        writeError(answer.failure);
+    if (answer.failure)
+        writeError(answer.failureText());
     if (part)
         part->endProgram(exitStatus);
 }
@@ -122,11 +124,11 @@ int DesktopPlatform::showMainWindow()
 bool DesktopPlatform::loadWindowPartModule()
 {
     if (!makeWindowPart && !moduleFailed) {
-        QString failure;
-        makeWindowPart = ::loadWindowPartModule(fileNameToBytes(directory), failure);
-        moduleFailed = !makeWindowPart;
+        const Result<MakeWindowPart *> loaded = ::loadWindowPartModule(fileNameToBytes(directory));
+        makeWindowPart = loaded ? *loaded : nullptr;
+        moduleFailed = !loaded;
         if (moduleFailed)
-            writeError(QStringLiteral("orvalen: ") + failure);
+            writeError(QStringLiteral("orvalen: ") + errorText(loaded.error()));
     }
     return makeWindowPart;
 }

@@ -23,7 +23,7 @@ public:
 
     QStringList arguments() const override;
     QString programDirectory() const override;
-    LaunchResult launch(const EncoderCall &call) override;
+    Result<void> launch(const EncoderCall &call) override;
     BatchAnswer finishBatch() override;
     MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override;
     void writeError(const QString &text) override;

@@ -45,16 +45,17 @@ QByteArray waylandSocketPath()
 // a compositor answers at once.
 bool waylandCompositorAnswers()
 {
-    const int socket = connectUnixSocket(waylandSocketPath());
-    if (socket < 0)
+    const Result<UniqueFd> connected =
+        connectUnixSocket(waylandSocketPath(), Error::What::DisplayNotAnswering);
+    if (!connected)
         return false;
+    const int socket = connected->get();
     const quint32 sync[] = {1, 12u << 16, 2};
     pollfd watched = {socket, POLLIN, 0};
     char reply[8];
     const bool answers = ::send(socket, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync &&
                          ::poll(&watched, 1, int(TrialTime.count())) == 1 &&
                          ::recv(socket, reply, sizeof reply, 0) > 0;
-    ::close(socket);
     return answers;
 }
 

@@ -1,29 +1,25 @@
 #include "filechecks.h"
 
+#include "jobs/filenamebytes.h"
+
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-QString encoderStartFailure(const QString &encoder, const QString &reason)
-{
-    return QStringLiteral("エンコーダーを起動できません: %1\n%2").arg(encoder, reason);
-}
-
-QString whyNotExecutable(const QByteArray &path)
+Result<void> checkExecutable(const QByteArray &path, Error::What what)
 {
     struct stat status = {};
+    int error = 0;
     if (::stat(path.constData(), &status) < 0)
-        return systemReason(errno);
-    if (S_ISDIR(status.st_mode))
-        return systemReason(EISDIR);
-    if (::access(path.constData(), X_OK) < 0)
-        return systemReason(errno);
+        error = errno;
+    else if (S_ISDIR(status.st_mode))
+        error = EISDIR;
+    else if (!S_ISREG(status.st_mode))
+        error = EACCES;
+    else if (::access(path.constData(), X_OK) < 0)
+        error = errno;
+    if (error != 0)
+        return Error{what, error, fileNameFromBytes(path)};
     return {};
 }

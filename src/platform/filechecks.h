@@ -1,13 +1,9 @@
 #pragma once
 
+#include "jobs/error.h"
+
 #include <QByteArray>
-#include <QString>
 
-// The system's words for an error number.
-QString systemReason(int error);
-
-// What the user is told when the encoder cannot be started, and why.
-QString encoderStartFailure(const QString &encoder, const QString &reason);
-
-// Why the file cannot be run as a program; empty when it can.
-QString whyNotExecutable(const QByteArray &path);
+// Whether the file can be run as a program: a plain file that we may execute. The error
+// names the file, with the given `what`.
+Result<void> checkExecutable(const QByteArray &path, Error::What what);

@@ -1,12 +1,11 @@
 #include "programlocation.h"
 
+#include "filechecks.h"
+
 #include <QList>
 
 #include <climits>
 #include <cstdlib>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -16,13 +15,6 @@ std::optional<QByteArray> realPath(const QByteArray &path)
     if (path.isEmpty() || !::realpath(path.constData(), resolved))
         return std::nullopt;
     return QByteArray(resolved);
-}
-
-bool isExecutableFile(const QByteArray &path)
-{
-    struct stat status = {};
-    return ::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
-           ::access(path.constData(), X_OK) == 0;
 }
 
 // A name with a slash is found from the working directory; a bare name in PATH, where an
@@ -35,7 +27,7 @@ std::optional<QByteArray> programFromName(const QByteArray &name)
         return realPath(name);
     for (const QByteArray &directory : qgetenv("PATH").split(':')) {
         const QByteArray candidate = (directory.isEmpty() ? "." : directory) + '/' + name;
-        if (isExecutableFile(candidate))
+        if (checkExecutable(candidate, Error::What::EncoderNotStartable))
             return realPath(candidate);
     }
     return std::nullopt;

@@ -1,7 +1,7 @@
 #include "runtimedirectory.h"
 
-#include "filechecks.h"
 #include "jobs/filenamebytes.h"
+#include "uniquefd.h"
 
 #include <cerrno>
 
@@ -12,26 +12,28 @@
 
 namespace {
 
-// Why the folder cannot hold our locks and socket, making it if it is missing; empty when
-// it can.
-QString whyNotUsable(const QByteArray &path)
+Error unusable(const QByteArray &path, int number)
+{
+    return {Error::What::RuntimeFolderUnusable, number, fileNameFromBytes(path)};
+}
+
+// Whether the folder can hold our locks and socket, making it if it is missing.
+Result<QByteArray> usableFolder(const QByteArray &path)
 {
     if (::mkdir(path.constData(), 0700) < 0 && errno != EEXIST)
-        return systemReason(errno);
+        return unusable(path, errno);
     struct stat status = {};
     if (::lstat(path.constData(), &status) < 0)
-        return systemReason(errno);
+        return unusable(path, errno);
     if (!S_ISDIR(status.st_mode))
-        return systemReason(ENOTDIR);
+        return unusable(path, ENOTDIR);
     if (status.st_uid != ::getuid() || (status.st_mode & 077) != 0)
-        return QStringLiteral("自分だけのフォルダーではありません");
+        return Error{Error::What::RuntimeFolderNotPrivate, 0, fileNameFromBytes(path)};
     // A read-only or full disk shows when a file cannot be made there.
-    const int probe = ::open(path.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (probe >= 0)
-        ::close(probe);
-    else if (errno != EOPNOTSUPP && errno != EISDIR) // a disk without unnamed files
-        return systemReason(errno);
-    return {};
+    const UniqueFd probe(::open(path.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (!probe.isValid() && errno != EOPNOTSUPP && errno != EISDIR) // a disk without unnamed files
+        return unusable(path, errno);
+    return path;
 }
 
 QByteArray cacheFolder()
@@ -56,23 +58,23 @@ QByteArray hostName()
 
 } // namespace
 
-RuntimeDirectory privateRuntimeDirectory()
+Result<QByteArray> privateRuntimeDirectory()
 {
-    QString failure;
+    Error failure{Error::What::RuntimeFolderUnusable};
     const QByteArray base = qgetenv("XDG_RUNTIME_DIR");
     if (!base.isEmpty()) {
-        const QByteArray path = base + "/orvalen";
-        const QString why = whyNotUsable(path);
-        if (why.isEmpty())
-            return {path, {}};
-        failure = fileNameFromBytes(path) + QStringLiteral(": ") + why + u'\n';
+        const Result<QByteArray> folder = usableFolder(base + "/orvalen");
+        if (folder)
+            return folder;
+        failure.causes.push_back(folder.error());
     }
     const QByteArray cache = cacheFolder();
+    // Made here if missing; a failure shows in the check of the folder inside.
     ::mkdir(cache.constData(), 0700);
     ::mkdir((cache + "/orvalen").constData(), 0700);
-    const QByteArray path = cache + "/orvalen/runtime-" + hostName();
-    const QString why = whyNotUsable(path);
-    if (why.isEmpty())
-        return {path, {}};
-    return {{}, failure + fileNameFromBytes(path) + QStringLiteral(": ") + why};
+    const Result<QByteArray> folder = usableFolder(cache + "/orvalen/runtime-" + hostName());
+    if (folder)
+        return folder;
+    failure.causes.push_back(folder.error());
+    return failure;
 }

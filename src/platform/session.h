@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "filelock.h"
+
 #include <QString>
 
 // Where the companion that serves a display's conversion windows listens, in the user's
@@ -8,7 +9,6 @@
 // keeps it to one companion.
 QByteArray sessionAddress(const QByteArray &runtimeDirectory, const QString &displayPlatform);
 
-// The session's lock, taken without waiting: a descriptor that holds it (closing on exec),
-// or -1 and errno, EWOULDBLOCK while another holds it. Whoever holds it may make the
-// session's socket.
-int lockSession(const QByteArray &address);
+// The session's lock, taken without waiting (see takeFileLock()). Whoever holds it may make
+// the session's socket.
+Result<UniqueFd> lockSession(const QByteArray &address);

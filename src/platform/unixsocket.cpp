@@ -1,5 +1,7 @@
 #include "unixsocket.h"
 
+#include "jobs/filenamebytes.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -21,11 +23,11 @@ public:
         QByteArray reachable = path;
         if (path.size() >= qsizetype(sizeof address.sun_path)) {
             const qsizetype slash = path.lastIndexOf('/');
-            folder = ::open(slash > 0 ? path.first(slash).constData() : "/",
-                            O_PATH | O_DIRECTORY | O_CLOEXEC);
-            if (folder < 0)
+            folder.reset(::open(slash > 0 ? path.first(slash).constData() : "/",
+                                O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (!folder.isValid())
                 return;
-            reachable = "/proc/self/fd/" + QByteArray::number(folder) + path.sliced(slash);
+            reachable = "/proc/self/fd/" + QByteArray::number(folder.get()) + path.sliced(slash);
         }
         if (reachable.size() >= qsizetype(sizeof address.sun_path)) {
             errno = ENAMETOOLONG;
@@ -35,54 +37,40 @@ public:
         std::memcpy(address.sun_path, reachable.constData(), reachable.size());
     }
 
-    ~SocketAddress()
-    {
-        const int error = errno;
-        if (folder >= 0)
-            ::close(folder);
-        errno = error;
-    }
-
-    SocketAddress(const SocketAddress &) = delete;
-    SocketAddress &operator=(const SocketAddress &) = delete;
-
     bool isValid() const { return address.sun_family == AF_UNIX; }
     const sockaddr *get() const { return reinterpret_cast<const sockaddr *>(&address); }
 
 private:
     sockaddr_un address = {};
-    int folder = -1;
+    UniqueFd folder;
 };
 
-// A new socket, made ready by the given call on the address; -1 and errno when either fails.
-template <typename Ready> int socketAt(const QByteArray &path, int flags, Ready ready)
+// A new socket, made ready by the given call on the address.
+template <typename Ready>
+Result<UniqueFd> socketAt(const QByteArray &path, int flags, Error::What what, Ready ready)
 {
     const SocketAddress address(path);
-    if (!address.isValid())
-        return -1;
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
-    if (socket >= 0 && ready(socket, address.get()))
-        return socket;
-    const int error = errno;
-    if (socket >= 0)
-        ::close(socket);
-    errno = error;
-    return -1;
+    UniqueFd socket;
+    if (address.isValid())
+        socket.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0));
+    if (!socket.isValid() || !ready(socket.get(), address.get()))
+        return Error{what, errno, fileNameFromBytes(path)};
+    return socket;
 }
 
 } // namespace
 
-int connectUnixSocket(const QByteArray &path)
+Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what)
 {
-    return socketAt(path, 0, [](int socket, const sockaddr *address) {
+    return socketAt(path, 0, what, [](int socket, const sockaddr *address) {
         return ::connect(socket, address, sizeof(sockaddr_un)) == 0;
     });
 }
 
-int listenOnUnixSocket(const QByteArray &path)
+Result<UniqueFd> listenOnUnixSocket(const QByteArray &path, Error::What what)
 {
     ::unlink(path.constData());
-    return socketAt(path, SOCK_NONBLOCK, [](int socket, const sockaddr *address) {
+    return socketAt(path, SOCK_NONBLOCK, what, [](int socket, const sockaddr *address) {
         return ::bind(socket, address, sizeof(sockaddr_un)) == 0 &&
                ::listen(socket, SOMAXCONN) == 0;
     });

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "jobs/error.h"
+#include "uniquefd.h"
+
 #include <QByteArray>
 
-// Paths of any length work, through /proc when they do not fit in a socket address.
+// Paths of any length work, through /proc when they do not fit in a socket address. A
+// failure is told with the given `what`, the errno and the path.
 
-// A stream socket connected to the one at the path, or -1 and errno. It closes on exec.
-int connectUnixSocket(const QByteArray &path);
+// A stream socket connected to the one at the path. It closes on exec.
+Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what);
 
-// A stream socket that listens at the path, replacing a stale socket file there, or -1 and
-// errno. It does not block and closes on exec.
-int listenOnUnixSocket(const QByteArray &path);
+// A stream socket that listens at the path, replacing a stale socket file there. It does
+// not block and closes on exec.
+Result<UniqueFd> listenOnUnixSocket(const QByteArray &path, Error::What what);

@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-MakeWindowPart *loadWindowPartModule(const QByteArray &programDirectory, QString &failure)
+Result<MakeWindowPart *> loadWindowPartModule(const QByteArray &programDirectory)
 {
     const QByteArray path = programDirectory + WindowPartModule;
     // Never closed: the toolkit it loads stays until the program ends.
@@ -11,7 +11,6 @@ MakeWindowPart *loadWindowPartModule(const QByteArray &programDirectory, QString
                      ? reinterpret_cast<MakeWindowPart *>(::dlsym(module, MakeWindowPartFunction))
                      : nullptr;
     if (!make)
-        failure = QStringLiteral("ウィンドウを表示する部分を読み込めません: %1")
-                      .arg(QString::fromLocal8Bit(::dlerror()));
+        return Error{Error::What::WindowModuleNotLoaded, 0, QString::fromLocal8Bit(::dlerror())};
     return make;
 }

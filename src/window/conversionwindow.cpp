@@ -43,8 +43,8 @@ ConversionWindow::ConversionWindow(const ConversionRequest &request, ConversionC
 {
     setAttribute(Qt::WA_DeleteOnClose);
     const QDir workingDirectory(request.workingDirectory);
-    const QString input = QDir::cleanPath(workingDirectory.filePath(request.call.input()));
-    const QString output = QDir::cleanPath(workingDirectory.filePath(request.call.output()));
+    const QString input = QDir::cleanPath(workingDirectory.filePath(request.call.input));
+    const QString output = QDir::cleanPath(workingDirectory.filePath(request.call.output));
     setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(input).fileName(), applicationTitle()));
     setFixedWidth(WindowWidth);
 
