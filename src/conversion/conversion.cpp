@@ -18,8 +18,8 @@ constexpr int ForcedStopMilliseconds = 5'000;
 
 } // namespace
 
-Conversion::Conversion(ConversionRequest request, QByteArray startStep, QObject *parent)
-    : QObject(parent), order(std::move(request)), startStep(std::move(startStep))
+Conversion::Conversion(ConversionRequest request, QByteArray encoderStartStep, QObject *parent)
+    : QObject(parent), order(std::move(request)), startStep(std::move(encoderStartStep))
 {
 }
 

@@ -12,10 +12,10 @@
 class ConversionHost::Entry final : public QObject, public ConversionControl
 {
 public:
-    Entry(ConversionHost &host, const ConversionRequest &request, RequestConnection *client,
-          quint32 number)
-        : QObject(&host), host(host), conversion(new Conversion(request, host.startStep, this)),
-          client(client), number(number)
+    Entry(ConversionHost &owner, const ConversionRequest &request, RequestConnection *asker,
+          quint32 requestNumber)
+        : QObject(&owner), host(owner), conversion(new Conversion(request, owner.startStep, this)),
+          client(asker), number(requestNumber)
     {
     }
 
@@ -39,8 +39,8 @@ public:
     std::optional<ConversionOutcome> outcome;
 };
 
-ConversionHost::ConversionHost(Presentation presentation, QByteArray startStep, QObject *parent)
-    : QObject(parent), presentation(presentation), startStep(std::move(startStep))
+ConversionHost::ConversionHost(Presentation shownIn, QByteArray encoderStartStep, QObject *parent)
+    : QObject(parent), presentation(shownIn), startStep(std::move(encoderStartStep))
 {
 }
 

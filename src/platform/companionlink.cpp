@@ -80,9 +80,9 @@ void blockStopSignals()
     ::sigprocmask(SIG_BLOCK, &stopping, nullptr);
 }
 
-CompanionLink::CompanionLink(QByteArray companion, std::optional<QString> displayPlatform,
-                             bool waits)
-    : companion(std::move(companion)), displayPlatform(std::move(displayPlatform)), waits(waits)
+CompanionLink::CompanionLink(QByteArray program, std::optional<QString> display,
+                             bool waitsForConversions)
+    : companion(std::move(program)), displayPlatform(std::move(display)), waits(waitsForConversions)
 {
 }
 
@@ -238,11 +238,11 @@ Result<UniqueFd> CompanionLink::startOnOwnSocket(const QByteArray &path, int loc
         return failure(Error::What::CompanionNotStartable, listening.error().number);
     const QByteArray first = QByteArray::number(FirstInheritedDescriptor);
     const QByteArray second = QByteArray::number(FirstInheritedDescriptor + 1);
-    const Result<void> started =
+    const Result<void> launched =
         startCompanion({"--session", displayPlatform->toUtf8(), path, first, second},
                        {"/", {}, {listening->get(), lock}});
-    if (!started)
-        return started.error();
+    if (!launched)
+        return launched.error();
     Result<UniqueFd> connected = connectUnixSocket(path, Error::What::CompanionNotStartable);
     if (!connected)
         return failure(Error::What::CompanionNotStartable, connected.error().number);
@@ -256,10 +256,10 @@ Result<UniqueFd> CompanionLink::startBatchCompanion()
         return failure(Error::What::CompanionNotStartable, errno);
     UniqueFd ours(pair[0]);
     const UniqueFd theirs(pair[1]);
-    const Result<void> started =
+    const Result<void> launched =
         startCompanion({"--batch"}, {"/", {theirs.get(), -1, STDERR_FILENO}, {}});
-    if (!started)
-        return started.error();
+    if (!launched)
+        return launched.error();
     return ours;
 }
 

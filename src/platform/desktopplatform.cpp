@@ -61,8 +61,8 @@ Result<void> DesktopPlatform::launch(const EncoderCall &call)
     if (here.isEmpty())
         return Error{Error::What::NoWorkingDirectory, 0, call.encoder};
     if (!companion)
-        companion = std::make_unique<CompanionLink>(fileNameToBytes(directory + CompanionName),
-                                                    displayPlatform(), waits);
+        companion = std::make_unique<CompanionLink>(
+            fileNameToBytes(directory + QLatin1String(CompanionName)), displayPlatform(), waits);
     return companion->hand({here, call});
 }
 

@@ -10,7 +10,7 @@ class UniqueFd
 {
 public:
     UniqueFd() = default;
-    explicit UniqueFd(int descriptor) : descriptor(descriptor) {}
+    explicit UniqueFd(int held) : descriptor(held) {}
     UniqueFd(UniqueFd &&other) noexcept : descriptor(other.release()) {}
     UniqueFd &operator=(UniqueFd &&other) noexcept
     {

@@ -37,8 +37,8 @@ QString endText(const ConversionOutcome &outcome)
 
 } // namespace
 
-ConversionWindow::ConversionWindow(const ConversionRequest &request, ConversionControl &control)
-    : control(control), progress(new QProgressBar(this)), lines(new QPlainTextEdit(this)),
+ConversionWindow::ConversionWindow(const ConversionRequest &request, ConversionControl &conversion)
+    : control(conversion), progress(new QProgressBar(this)), lines(new QPlainTextEdit(this)),
       status(new QLabel(this)), button(new QPushButton(QStringLiteral("中止"), this))
 {
     setAttribute(Qt::WA_DeleteOnClose);

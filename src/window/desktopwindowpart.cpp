@@ -25,8 +25,8 @@ MessageDialog::Icon iconOf(MessageStyle style)
 
 } // namespace
 
-DesktopWindowPart::DesktopWindowPart(QString displayPlatform)
-    : displayPlatform(std::move(displayPlatform))
+DesktopWindowPart::DesktopWindowPart(QString platformName)
+    : displayPlatform(std::move(platformName))
 {
 }
 

@@ -81,7 +81,7 @@ QComboBox *dropDownList(const char *name, const QStringList &entries, QWidget *p
 
 } // namespace
 
-Form1::Form1(Platform &platform, QWidget *parent) : QWidget(parent), platform(platform)
+Form1::Form1(Platform &desktop, QWidget *parent) : QWidget(parent), platform(desktop)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(applicationTitle());

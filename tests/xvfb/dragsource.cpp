@@ -16,7 +16,7 @@ namespace {
 class DragSource : public QWidget
 {
 public:
-    explicit DragSource(QList<QUrl> files) : files(std::move(files))
+    explicit DragSource(QList<QUrl> dragged) : files(std::move(dragged))
     {
         setWindowTitle(QStringLiteral("dragsource"));
         setFixedSize(200, 100);
@@ -34,10 +34,10 @@ protected:
         if (!pressed || !(event->buttons() & Qt::LeftButton))
             return;
         pressed = false;
-        auto *data = new QMimeData;
-        data->setUrls(files);
+        auto *mime = new QMimeData;
+        mime->setUrls(files);
         auto *drag = new QDrag(this);
-        drag->setMimeData(data);
+        drag->setMimeData(mime);
         const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
         std::fprintf(stderr, "dragsource: drag ended with action %d\n", int(action));
     }
