@@ -212,7 +212,7 @@ void TestConversion::streamsServedNoFurther()
     QByteArrayView unsent = QByteArrayView(stream).sliced(writeSome(pair[0], stream));
     if (givesUp)
         ::shutdown(pair[0], SHUT_WR);
-    ConversionHost host(ConversionHost::Presentation::StandardError, COMPANION_BINARY);
+    ConversionHost host(ConversionHost::Presentation::StandardError, START_STEP);
     host.serve(pair[1]);
     host.watch(nullptr);
     // What did not fit in the socket goes while the companion reads, until it stops reading.

@@ -93,7 +93,7 @@ struct ProgramDirectory
 
     explicit ProgramDirectory(const QByteArray &encoder = RecordingEncoder)
     {
-        for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY, WINDOW_MODULE}) {
+        for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY, WINDOW_MODULE, START_STEP}) {
             const QString copy = path() + '/' + QFileInfo(program).fileName();
             QVERIFY(QFile::copy(program, copy));
             QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));

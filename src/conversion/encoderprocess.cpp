@@ -18,6 +18,9 @@ extern "C" {
 #include <sys/pidfd.h>
 }
 
+static_assert(ReportDescriptor == FirstInheritedDescriptor,
+              "the start step's report comes first among the descriptors it is given");
+
 namespace {
 
 struct Pipe
@@ -77,7 +80,7 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
     const ProcessSetup setup{
         workingDirectory, {-1, written, written}, QList{reportPipe->writeEnd.get()} + given};
     const QByteArrayList stepArguments =
-        QByteArrayList{StartEncoderOption, QByteArray::number(::getpid()), program} + arguments;
+        QByteArrayList{QByteArray::number(::getpid()), program} + arguments;
     const Result<pid_t> started =
         startProcess(startStep, stepArguments, setup, Error::What::EncoderNotStartable);
     if (!started)

@@ -27,7 +27,8 @@ public:
     ~EncoderProcess() override;
 
     // Starts the program in the working directory through the start step, the program
-    // `startStep`, giving it the `given` descriptors of ours as FirstGivenDescriptor and on.
+    // `startStep` (see encoderstart.h), giving it the `given` descriptors of ours as
+    // FirstGivenDescriptor and on.
     Result<void> start(const QByteArray &startStep, const QByteArray &workingDirectory,
                        const QByteArray &program, const QByteArrayList &arguments,
                        const QList<int> &given);

@@ -1,3 +1,4 @@
+// orvalen-encoder-start: see encoderstart.h.
 #include "encoderstart.h"
 
 #include <cerrno>
@@ -21,19 +22,17 @@ int reportFailure(int error)
 
 } // namespace
 
-int startEncoder(int argc, char *argv[])
+int main(int argc, char *argv[])
 {
-    if (argc < 4)
-        return reportFailure(EINVAL);
     // Closed by the encoder's exec: the companion then reads the end of the stream.
-    if (::fcntl(ReportDescriptor, F_SETFD, FD_CLOEXEC) < 0)
+    if (argc < 3 || ::fcntl(ReportDescriptor, F_SETFD, FD_CLOEXEC) < 0)
         return 127;
-    const pid_t companion = pid_t(std::atol(argv[2]));
+    const pid_t companion = pid_t(std::atol(argv[1]));
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) < 0)
         return reportFailure(errno);
     // The companion ended before the signal was asked for: nobody would watch the encoder.
     if (::getppid() != companion)
         return reportFailure(ESRCH);
-    ::execv(argv[3], argv + 3);
+    ::execv(argv[2], argv + 2);
     return reportFailure(errno);
 }

@@ -1,15 +1,11 @@
 #pragma once
 
-#include "platform/processstart.h"
-
-// The encoder is started through a step of the companion's own program: run as
-// "orvalen-conversion --start-encoder <companion's pid> <encoder> <arguments>...", it asks
-// the kernel to kill it (SIGKILL, which nothing can block or delay) once the companion
-// ends, and becomes the encoder, so no encoder ever writes on unwatched. It says why when
-// it cannot (an errno, 4 bytes) on the descriptor ReportDescriptor and exits with 127.
-inline constexpr char StartEncoderOption[] = "--start-encoder";
-inline constexpr int ReportDescriptor = FirstInheritedDescriptor;
-
-// The start step itself, given the companion's whole argument list; it returns only when
-// the encoder could not start, with the exit status.
-int startEncoder(int argc, char *argv[]);
+// The encoder is started through a small program beside the companion,
+// orvalen-encoder-start, run as "orvalen-encoder-start <companion's pid> <encoder>
+// <arguments>...": it asks the kernel to kill it (SIGKILL, which nothing can block or delay)
+// once the companion ends, and becomes the encoder, so no encoder ever writes on unwatched.
+// It says why when it cannot (an errno, as 4 bytes) on the descriptor ReportDescriptor,
+// which the encoder's exec closes, and exits with 127. It uses the C library alone: it
+// starts in a fraction of the time that a program on Qt takes.
+inline constexpr char EncoderStartProgram[] = "/orvalen-encoder-start";
+inline constexpr int ReportDescriptor = 3;

@@ -22,10 +22,6 @@ constexpr int FirstRequestMilliseconds = 10'000;
 
 char programName[] = "orvalen-conversion";
 
-// Encoders start through our own program, as the kernel knows it: /proc/self/exe stays this
-// program even when a package update replaces the file meanwhile.
-constexpr char OwnProgram[] = "/proc/self/exe";
-
 // The event loop's application object where no window part made one.
 std::unique_ptr<QCoreApplication> coreApplication()
 {
@@ -36,10 +32,11 @@ std::unique_ptr<QCoreApplication> coreApplication()
 
 // The conversions of one command line without a display: requests come on standard input
 // until that Orvalen has ended; failures go to the standard error it shared with us.
-int runBatch()
+int runBatch(const QByteArray &programDirectory)
 {
     std::unique_ptr<QCoreApplication> application;
-    ConversionHost host(ConversionHost::Presentation::StandardError, OwnProgram);
+    ConversionHost host(ConversionHost::Presentation::StandardError,
+                        programDirectory + EncoderStartProgram);
     host.serve(STDIN_FILENO);
     application = coreApplication();
     QObject::connect(&host, &ConversionHost::idle, application.get(), &QCoreApplication::quit);
@@ -50,12 +47,10 @@ int runBatch()
 
 // The window part, with its application object on the display; nothing when its module
 // cannot be loaded.
-std::unique_ptr<WindowPart> loadWindowPart(const char *startedAs, const QString &displayPlatform)
+std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
+                                           const QString &displayPlatform)
 {
-    const std::optional<QByteArray> directory = locateProgramDirectory(startedAs);
-    const Result<MakeWindowPart *> make =
-        directory ? loadWindowPartModule(*directory)
-                  : Result<MakeWindowPart *>(Error{Error::What::WindowModuleNotLoaded});
+    const Result<MakeWindowPart *> make = loadWindowPartModule(programDirectory);
     if (!make)
         return nullptr;
     std::unique_ptr<WindowPart> part((*make)(displayPlatform.toUtf8().constData()));
@@ -66,7 +61,7 @@ std::unique_ptr<WindowPart> loadWindowPart(const char *startedAs, const QString 
 // The conversions of a display's whole session, each in a window of its own, requested on
 // the listening socket that the Orvalen which started us made, under the session's lock.
 // The encoders of the requests already waiting start before the window toolkit loads.
-int serveSession(const char *startedAs, const QString &displayPlatform,
+int serveSession(const QByteArray &programDirectory, const QString &displayPlatform,
                  const QByteArray &socketPath, UniqueFd listeningSocket, UniqueFd sessionLock)
 {
     // Made once the first encoders run; they outlive what works in their event loop.
@@ -75,11 +70,12 @@ int serveSession(const char *startedAs, const QString &displayPlatform,
     RequestListener listener;
     if (!listener.adopt(std::move(listeningSocket), std::move(sessionLock), socketPath))
         return 2;
-    ConversionHost host(ConversionHost::Presentation::Windows, OwnProgram);
+    ConversionHost host(ConversionHost::Presentation::Windows,
+                        programDirectory + EncoderStartProgram);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
     listener.acceptWaiting();
 
-    windows = loadWindowPart(startedAs, displayPlatform);
+    windows = loadWindowPart(programDirectory, displayPlatform);
     if (!windows)
         application = coreApplication();
     listener.watch();
@@ -98,14 +94,18 @@ int serveSession(const char *startedAs, const QString &displayPlatform,
 
 int main(int argc, char *argv[])
 {
-    if (argc >= 2 && std::strcmp(argv[1], StartEncoderOption) == 0)
-        return startEncoder(argc, argv);
     // Reports go to a standard error whose reader may be gone; that must not end us.
     std::signal(SIGPIPE, SIG_IGN);
+    // The encoders' start step and the window module lie beside us.
+    const std::optional<QByteArray> directory = locateProgramDirectory(argv[0]);
+    if (!directory) {
+        std::fputs("orvalen-conversion: プログラムのあるフォルダーがわかりません。\n", stderr);
+        return 2;
+    }
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
-        return runBatch();
+        return runBatch(*directory);
     if (argc == 6 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(argv[0], QString::fromUtf8(argv[2]), argv[3],
+        return serveSession(*directory, QString::fromUtf8(argv[2]), argv[3],
                             UniqueFd(std::atoi(argv[4])), UniqueFd(std::atoi(argv[5])));
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "

@@ -57,7 +57,7 @@ wait_for() {
 make_program_dir() {
     [[ -x ${1:-} ]] || fail "usage: $0 <built orvalen> ...; got '${1:-}'"
     mkdir -p "$program_dir/cores" "$calls"
-    cp "$1" "$(dirname "$1")"/{orvalen-conversion,orvalen-window.so} "$program_dir/"
+    cp "$1" "$(dirname "$1")"/{orvalen-conversion,orvalen-encoder-start,orvalen-window.so} "$program_dir/"
     cat >"$program_dir/cores/ffmpeg" <<EOF
 #!/bin/sh
 for output; do :; done
