@@ -34,7 +34,7 @@ bool Conversion::isRunning() const
     return encoder != nullptr;
 }
 
-ConversionOutcome Conversion::start()
+void Conversion::start()
 {
     if (!isWellFormed(order))
         return refuse({Error::What::MalformedRequest});
@@ -50,6 +50,13 @@ ConversionOutcome Conversion::start()
     for (const QString &argument : order.call.arguments(written))
         arguments.append(fileNameToBytes(argument));
     encoder = new EncoderProcess(this);
+    connect(encoder, &EncoderProcess::running, this,
+            [this] { emit answered({ConversionOutcome::Kind::Started}); });
+    connect(encoder, &EncoderProcess::failedToStart, this, [this](const Error &error) {
+        encoder->deleteLater();
+        encoder = nullptr;
+        refuse(error);
+    });
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
     const Result<void> started =
@@ -58,9 +65,8 @@ ConversionOutcome Conversion::start()
     if (!started) {
         delete encoder;
         encoder = nullptr;
-        return refuse(started.error());
+        refuse(started.error());
     }
-    return {ConversionOutcome::Kind::Started};
 }
 
 // Makes sure that the output may be written: its lock is ours, it is a plain file or none
@@ -115,11 +121,11 @@ void Conversion::killLater()
     forcedStop->start(ForcedStopMilliseconds);
 }
 
-ConversionOutcome Conversion::refuse(const Error &reason)
+void Conversion::refuse(const Error &reason)
 {
     temporary.reset();
     lock.reset();
-    return {ConversionOutcome::Kind::Refused, reason};
+    emit answered({ConversionOutcome::Kind::Refused, reason});
 }
 
 void Conversion::takeOutput(const QByteArray &bytes)

@@ -31,9 +31,11 @@ public:
     const EncoderOutput &output() const { return encoderOutput; }
     bool isRunning() const;
 
-    // Starts the encoder, or refuses to; says which. After a start, `finished` follows once
-    // the encoder has ended, as long as the conversion is watched.
-    ConversionOutcome start();
+    // Starts the encoder, or refuses to; `answered` says which: at once for a refusal,
+    // otherwise from the event loop once the conversion is watched, when the encoder runs
+    // (Started) or could not start (Refused). After Started, `finished` follows once the
+    // encoder has ended.
+    void start();
 
     // Follows the encoder from the event loop, which must exist.
     void watch();
@@ -42,13 +44,14 @@ public:
     void stop();
 
 signals:
+    void answered(const ConversionOutcome &outcome);
     void outputChanged();
     void finished(const ConversionOutcome &outcome);
 
 private:
     Result<void> prepareOutput(const QByteArray &input, const QByteArray &output);
     Result<void> takeLock(const QByteArray &output);
-    ConversionOutcome refuse(const Error &reason);
+    void refuse(const Error &reason);
     void killLater();
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);

@@ -95,26 +95,36 @@ void ConversionHost::start(RequestConnection *client, const ConversionRequest &r
     auto *entry = new Entry(*this, request, client, streams[client]++);
     // Listed first: a client that does not take the answer is gone from every entry.
     entries.append(entry);
-    const ConversionOutcome outcome = entry->conversion->start();
-    client->send({entry->number, outcome});
-    // No program of ours sends that: one refusal, one window, and nothing more from it.
-    if (!isWellFormed(request))
-        client->close();
-    if (outcome.kind == ConversionOutcome::Kind::Refused) {
-        // A refusal is the asking program's to report; a window shows it too.
-        if (presentation != Presentation::Windows)
-            return forget(entry);
-        entry->outcome = outcome;
-    }
+    connect(entry->conversion, &Conversion::answered, entry,
+            [this, entry](const ConversionOutcome &outcome) { answer(entry, outcome); });
     connect(entry->conversion, &Conversion::finished, entry,
             [this, entry](const ConversionOutcome &ended) { end(entry, ended); });
     connect(entry->conversion, &Conversion::outputChanged, entry, &Entry::showProgress);
-    if (!watching)
+    entry->conversion->start();
+    if (!watching || !entries.contains(entry))
         return;
     entry->conversion->watch();
     // Shown after the requests already waiting have started their encoders: making a window
     // takes longer than starting a process.
     QTimer::singleShot(0, this, &ConversionHost::showWindows);
+}
+
+void ConversionHost::answer(Entry *entry, const ConversionOutcome &outcome)
+{
+    if (entry->client) {
+        entry->client->send({entry->number, outcome});
+        // No program of ours sends that: one refusal, one window, and nothing more from it.
+        if (!isWellFormed(entry->conversion->request()))
+            entry->client->close();
+    }
+    if (outcome.kind != ConversionOutcome::Kind::Refused)
+        return;
+    // A refusal is the asking program's to report; a window shows it too.
+    if (presentation != Presentation::Windows)
+        return forget(entry);
+    if (entry->view)
+        return entry->view->showEnd(outcome);
+    entry->outcome = outcome;
 }
 
 void ConversionHost::end(Entry *entry, const ConversionOutcome &outcome)

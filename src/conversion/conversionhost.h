@@ -48,6 +48,7 @@ private:
 
     void take(RequestConnection *client, const ProgramMessage &message);
     void start(RequestConnection *client, const ConversionRequest &request);
+    void answer(Entry *entry, const ConversionOutcome &outcome);
     void end(Entry *entry, const ConversionOutcome &outcome);
     void forget(Entry *entry);
     void closeStream(RequestConnection *client);

@@ -37,19 +37,6 @@ Result<Pipe> makePipe(const QByteArray &program)
     return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
 }
 
-// What the start step reported: 0 once the encoder runs, or why it could not start.
-int startStepReport(int readEnd)
-{
-    int error = 0;
-    ssize_t count = -1;
-    do {
-        count = ::read(readEnd, &error, sizeof error);
-    } while (count < 0 && errno == EINTR);
-    if (count < 0)
-        return errno;
-    return count == sizeof error ? error : 0;
-}
-
 } // namespace
 
 EncoderProcess::EncoderProcess(QObject *parent) : QObject(parent) {}
@@ -86,20 +73,16 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
     if (!started)
         return started.error();
     pid = *started;
-    outputPipe->writeEnd.reset();
-    reportPipe->writeEnd.reset();
-    if (const int error = startStepReport(reportPipe->readEnd.get())) {
-        waitForEnd();
-        return Error{Error::What::EncoderNotStartable, error, fileNameFromBytes(program)};
-    }
-
+    encoder = program;
     output = std::move(outputPipe->readEnd);
+    report = std::move(reportPipe->readEnd);
     exit.reset(::pidfd_open(pid, 0));
     if (!exit.isValid()) {
         const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
         ::kill(pid, SIGKILL);
         waitForEnd();
         output.reset();
+        report.reset();
         return failed;
     }
     return {};
@@ -107,6 +90,28 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
 
 void EncoderProcess::watch()
 {
+    watched = true;
+    reportNotifier = new QSocketNotifier(report.get(), QSocketNotifier::Read, this);
+    connect(reportNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readReport);
+}
+
+// The start step writes why it failed, or its exec closes the report: the encoder runs.
+void EncoderProcess::readReport()
+{
+    int error = 0;
+    const ssize_t count = ::read(report.get(), &error, sizeof error);
+    if (count < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    reportNotifier->setEnabled(false);
+    report.reset();
+    if (count == sizeof error) {
+        waitForEnd();
+        output.reset();
+        exit.reset();
+        emit failedToStart({Error::What::EncoderNotStartable, error, fileNameFromBytes(encoder)});
+        return;
+    }
+    emit running();
     outputNotifier = new QSocketNotifier(output.get(), QSocketNotifier::Read, this);
     connect(outputNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readOutput);
     exitNotifier = new QSocketNotifier(exit.get(), QSocketNotifier::Read, this);

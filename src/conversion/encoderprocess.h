@@ -33,26 +33,36 @@ public:
                        const QByteArray &program, const QByteArrayList &arguments,
                        const QList<int> &given);
 
-    // Follows the started encoder's output and end from the event loop, which must exist.
+    // Follows the start step's report, then the encoder's output and end, from the event
+    // loop, which must exist.
     void watch();
-    bool isWatched() const { return exitNotifier != nullptr; }
+    bool isWatched() const { return watched; }
 
     // Sends a signal to the running encoder.
     void sendSignal(int signal);
 
 signals:
+    // The start step has become the encoder.
+    void running();
+    // The start step could not become the encoder; it has ended.
+    void failedToStart(const Error &error);
     void outputReceived(const QByteArray &bytes);
     // The encoder has ended with an exit code, or was ended by the signal of that number.
     void finished(int exitCode, bool bySignal);
 
 private:
+    void readReport();
     void readOutput();
     int waitForEnd();
     void reap();
 
     pid_t pid = -1;
+    QByteArray encoder;
+    UniqueFd report;
     UniqueFd output;
     UniqueFd exit;
+    bool watched = false;
+    QSocketNotifier *reportNotifier = nullptr;
     QSocketNotifier *outputNotifier = nullptr;
     QSocketNotifier *exitNotifier = nullptr;
 };

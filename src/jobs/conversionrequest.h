@@ -10,8 +10,9 @@
 
 // The messages between the program and its companion, over one stream per batch. The
 // program sends one request per conversion, and may ask for its conversions to stop; the
-// companion answers each request, in the order it came, once its encoder has started or it
-// was refused, and again when it has ended if the request asked for that.
+// companion answers each request once its encoder has started or it was refused (the
+// encoders start side by side, so answers may come in another order than the requests),
+// and again when it has ended if the request asked for that.
 
 // One conversion as the program hands it to its companion: the encoder run, and the
 // working directory that its relative names are found in.
