@@ -1,7 +1,6 @@
-#include "fakeplatform.h"
+#include "form1fixture.h"
 #include "jobs/encodercommand.h"
 #include "jobs/filenamebytes.h"
-#include "window/form1.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -50,13 +49,11 @@ void dragAndDrop(QWidget *target, QMimeData *data, bool runBatch = true)
 
 } // namespace
 
-class TestDropBatch : public QObject
+class TestDropBatch : public Form1Fixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void fileLists_data();
     void fileLists();
     void tooManyFiles_data();
@@ -85,24 +82,7 @@ private:
         QCOMPARE(platform->messages.size(), messagesBefore);
         QCoreApplication::processEvents();
     }
-
-    FakePlatform *platform = nullptr;
-    Form1 *form = nullptr;
 };
-
-void TestDropBatch::init()
-{
-    platform = new FakePlatform;
-    form = new Form1(*platform);
-    form->showCentered();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-}
-
-void TestDropBatch::cleanup()
-{
-    delete form;
-    delete platform;
-}
 
 void TestDropBatch::fileLists_data()
 {

@@ -1,7 +1,6 @@
-#include "fakeplatform.h"
+#include "form1fixture.h"
 #include "jobs/encodercommand.h"
 #include "window/dialogfilter.h"
-#include "window/form1.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,13 +13,11 @@ const QString Encoder = "/opt/orvalen/cores/ffmpeg";
 
 } // namespace
 
-class TestForm1Actions : public QObject
+class TestForm1Actions : public Form1Fixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void defaultsAfterLoad();
     void chosenSettings_data();
     void chosenSettings();
@@ -43,24 +40,7 @@ private:
     {
         QTest::mouseClick(form->findChild<QPushButton *>("Execute"), Qt::LeftButton);
     }
-
-    FakePlatform *platform = nullptr;
-    Form1 *form = nullptr;
 };
-
-void TestForm1Actions::init()
-{
-    platform = new FakePlatform;
-    form = new Form1(*platform);
-    form->showCentered();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-}
-
-void TestForm1Actions::cleanup()
-{
-    delete form;
-    delete platform;
-}
 
 void TestForm1Actions::defaultsAfterLoad()
 {

@@ -1,5 +1,4 @@
-#include "fakeplatform.h"
-#include "window/form1.h"
+#include "form1fixture.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -22,13 +21,11 @@ QStringList entries(const QComboBox *list)
 
 } // namespace
 
-class TestForm1Layout : public QObject
+class TestForm1Layout : public Form1Fixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void window();
     void textsShown_data();
     void textsShown();
@@ -39,26 +36,7 @@ private slots:
     void typingCannotEnterTheLists();
     void dropOnInputBoxInsertsNothing_data();
     void dropOnInputBoxInsertsNothing();
-
-private:
-    FakePlatform *platform = nullptr;
-    Form1 *form = nullptr;
 };
-
-void TestForm1Layout::init()
-{
-    platform = new FakePlatform;
-    platform->answers.append(MessageAnswer::Cancel);
-    form = new Form1(*platform);
-    form->showCentered();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-}
-
-void TestForm1Layout::cleanup()
-{
-    delete form;
-    delete platform;
-}
 
 void TestForm1Layout::window()
 {
