@@ -1,3 +1,4 @@
+#include "dragdrop.h"
 #include "form1fixture.h"
 
 #include <QComboBox>
@@ -171,13 +172,7 @@ void TestForm1Layout::dropOnInputBoxInsertsNothing()
         data.setText(text);
     if (!urls.isEmpty())
         data.setUrls(urls);
-    const QPoint middle = inputfn->rect().center();
-    QDragEnterEvent enter(middle, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(inputfn, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(middle, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(inputfn, &drop);
-    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    dragAndDrop(inputfn, data);
     QCOMPARE(inputfn->text(), "typed.mp4");
     QCOMPARE(form->findChild<QLineEdit *>("outputfn")->text(), "typed.mp3");
 }
