@@ -22,14 +22,6 @@ QStringList numberedFiles(int count)
     return files;
 }
 
-QList<QUrl> fileUrls(const QStringList &paths)
-{
-    QList<QUrl> urls;
-    for (const QString &path : paths)
-        urls.append(QUrl::fromLocalFile(path));
-    return urls;
-}
-
 } // namespace
 
 class TestDropBatch : public Form1Fixture
@@ -46,7 +38,6 @@ private slots:
     void otherDropsDoNothing();
     void windowSettingsApplyToEveryFile();
     void shortPathEndsTheProgramAtItsTurn();
-    void failedStartStopsTheBatch();
     void boxesAreLeftAlone();
     void oneStemIsConvertedOnce();
     void droppedNamesKeepTheirBytes();
@@ -188,20 +179,6 @@ void TestDropBatch::shortPathEndsTheProgramAtItsTurn()
     QCOMPARE(platform->messages[1].text, "ab : このファイルは処理できません。終了します");
     QCOMPARE(platform->endedWith, 1);
     QCOMPARE(platform->callsAfterEnd, 0);
-}
-
-void TestDropBatch::failedStartStopsTheBatch()
-{
-    platform->launchesBeforeFailure = 1;
-    dropFiles({"/v/a.mp4", "/v/b.mp4", "/v/c.mp4"}, "inputfn");
-    QCOMPARE(platform->launchedInputs(), QStringList{"/v/a.mp4"});
-    // The conversion handed over before is seen started all the same.
-    QCOMPARE(platform->finishedBatches, 1);
-    QCOMPARE(platform->messages.size(), 2);
-    QCOMPARE(platform->messages[1].style, MessageStyle::OkError);
-    QVERIFY(platform->messages[1].text.contains(Encoder));
-    QVERIFY(!platform->endedWith);
-    QVERIFY(form->isVisible());
 }
 
 void TestDropBatch::boxesAreLeftAlone()

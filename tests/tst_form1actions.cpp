@@ -29,7 +29,6 @@ private slots:
     void noOutputNameConvertsNothing();
     void everyClickStartsOneMore();
     void altSStartsFromAnywhere();
-    void failedStartKeepsTheWindow();
     void dialogFilter_data();
     void dialogFilter();
 
@@ -189,21 +188,6 @@ void TestForm1Actions::altSStartsFromAnywhere()
     // Enter in a box presses no button.
     QTest::keyClick(box("inputfn"), Qt::Key_Return);
     QCOMPARE(platform->launches.size(), 3);
-}
-
-void TestForm1Actions::failedStartKeepsTheWindow()
-{
-    platform->launchesBeforeFailure = 0;
-    box("inputfn")->setText("a.mp4");
-    clickStart();
-    QCOMPARE(platform->messages.size(), 1);
-    QCOMPARE(platform->messages[0].style, MessageStyle::OkError);
-    QVERIFY(platform->messages[0].text.contains(Encoder));
-    QCOMPARE(platform->messages[0].parent, form);
-    QVERIFY(!platform->endedWith);
-    QVERIFY(form->isVisible());
-    QCOMPARE(box("inputfn")->text(), "a.mp4");
-    QCOMPARE(box("outputfn")->text(), "a.mp3");
 }
 
 void TestForm1Actions::dialogFilter_data()
