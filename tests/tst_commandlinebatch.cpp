@@ -27,7 +27,6 @@ private slots:
     void batches_data();
     void batches();
     void shortNameEndsTheBatch();
-    void failedLaunchEndsTheBatch();
     void companionAnswers_data();
     void companionAnswers();
 };
@@ -94,19 +93,6 @@ void TestCommandLineBatch::shortNameEndsTheBatch()
     QCOMPARE(platform.launchedInputs(), QStringList{"first.mp4"});
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].text, "ab : このファイルは処理できません。終了します");
-}
-
-void TestCommandLineBatch::failedLaunchEndsTheBatch()
-{
-    FakePlatform platform;
-    platform.givenArguments = {"a.mp4", "b.mp4", "c.mp4"};
-    platform.launchesBeforeFailure = 1;
-    QCOMPARE(convertCommandLineNames(platform), 2);
-    QCOMPARE(platform.launchedInputs(), QStringList{"a.mp4"});
-    QCOMPARE(platform.finishedBatches, 1);
-    QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].style, MessageStyle::OkError);
-    QVERIFY(platform.messages[0].text.contains("/opt/orvalen/cores/ffmpeg"));
 }
 
 // What the companion answers for the conversions it was handed decides the exit status;

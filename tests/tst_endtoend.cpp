@@ -21,37 +21,6 @@
 
 namespace {
 
-// An encoder that records its arguments (NUL-separated) and the state it was started in,
-// in files of the program directory; the last one, written through a rename, marks its end.
-// It fails on inputs named fail*, takes a while on inputs named slow*, and otherwise writes
-// "mp3" into its output.
-const char RecordingEncoder[] = R"sh(#!/bin/sh
-# First the shell's own commands only: starting a program briefly opens pipes and blocks
-# signals in the shell, which would be seen here. The script itself is left out.
-for f in /proc/$$/fd/*; do
-    if [ ! -e "$f" ] || [ "$f" -ef "$0" ]; then continue; fi
-    if [ "$f" -ef /dev/null ]; then kind=null; elif [ -p "$f" ]; then kind=pipe; elif [ -d "$f" ]; then kind=folder; else kind=other; fi
-    fds="$fds${f##*/} $kind
-"
-done
-while read -r name value; do
-    case $name in SigBlk: | SigIgn:) signals="$signals$name $value
-" ;; esac
-done < /proc/$$/status
-record="$(dirname "$0")/../record.$$"
-printf '%s' "$fds" > "$record.fds"
-printf '%s' "$signals" > "$record.signals"
-awk '{ print $6 }' /proc/$$/stat > "$record.session"
-case "$(basename "$3")" in
-    fail*) echo "$3: Invalid data found when processing input" >&2; exit 1 ;;
-    slow*) sleep 2 ;;
-esac
-for output; do :; done
-printf mp3 > "$output"
-printf '%s\0' "$@" > "$record.args"
-mv "$record.args" "$record.done"
-)sh";
-
 void writeFile(const QString &path, const QByteArray &content, bool executable = false)
 {
     QFile file(path);
@@ -86,12 +55,13 @@ QStringList temporaryFiles(const QString &folder)
         .filter(form);
 }
 
-// A program directory holding copies of the built programs and, if given, an encoder.
+// A program directory holding copies of the built programs and, if given, an encoder: by
+// default the one that records how it was run.
 struct ProgramDirectory
 {
     QTemporaryDir directory;
 
-    explicit ProgramDirectory(const QByteArray &encoder = RecordingEncoder)
+    explicit ProgramDirectory(const QByteArray &encoder = readFile(RECORDING_ENCODER))
     {
         for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY, WINDOW_MODULE, START_STEP}) {
             const QString copy = path() + '/' + QFileInfo(program).fileName();

@@ -1,7 +1,6 @@
-#include "fakeplatform.h"
+#include "form1fixture.h"
 #include "jobs/encodercommand.h"
 #include "window/dialogfilter.h"
-#include "window/form1.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -14,13 +13,11 @@ const QString Encoder = "/opt/orvalen/cores/ffmpeg";
 
 } // namespace
 
-class TestForm1Actions : public QObject
+class TestForm1Actions : public Form1Fixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void defaultsAfterLoad();
     void chosenSettings_data();
     void chosenSettings();
@@ -32,7 +29,6 @@ private slots:
     void noOutputNameConvertsNothing();
     void everyClickStartsOneMore();
     void altSStartsFromAnywhere();
-    void failedStartKeepsTheWindow();
     void dialogFilter_data();
     void dialogFilter();
 
@@ -43,24 +39,7 @@ private:
     {
         QTest::mouseClick(form->findChild<QPushButton *>("Execute"), Qt::LeftButton);
     }
-
-    FakePlatform *platform = nullptr;
-    Form1 *form = nullptr;
 };
-
-void TestForm1Actions::init()
-{
-    platform = new FakePlatform;
-    form = new Form1(*platform);
-    form->showCentered();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-}
-
-void TestForm1Actions::cleanup()
-{
-    delete form;
-    delete platform;
-}
 
 void TestForm1Actions::defaultsAfterLoad()
 {
@@ -209,21 +188,6 @@ void TestForm1Actions::altSStartsFromAnywhere()
     // Enter in a box presses no button.
     QTest::keyClick(box("inputfn"), Qt::Key_Return);
     QCOMPARE(platform->launches.size(), 3);
-}
-
-void TestForm1Actions::failedStartKeepsTheWindow()
-{
-    platform->launchesBeforeFailure = 0;
-    box("inputfn")->setText("a.mp4");
-    clickStart();
-    QCOMPARE(platform->messages.size(), 1);
-    QCOMPARE(platform->messages[0].style, MessageStyle::OkError);
-    QVERIFY(platform->messages[0].text.contains(Encoder));
-    QCOMPARE(platform->messages[0].parent, form);
-    QVERIFY(!platform->endedWith);
-    QVERIFY(form->isVisible());
-    QCOMPARE(box("inputfn")->text(), "a.mp4");
-    QCOMPARE(box("outputfn")->text(), "a.mp3");
 }
 
 void TestForm1Actions::dialogFilter_data()

@@ -1,5 +1,5 @@
-#include "fakeplatform.h"
-#include "window/form1.h"
+#include "dragdrop.h"
+#include "form1fixture.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -7,49 +7,37 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTest>
 
-class TestForm1Layout : public QObject
+namespace {
+
+// A list's entries, in order.
+QStringList entries(const QComboBox *list)
+{
+    QStringList all;
+    for (int i = 0; i < list->count(); ++i)
+        all.append(list->itemText(i));
+    return all;
+}
+
+} // namespace
+
+class TestForm1Layout : public Form1Fixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void window();
-    void controls_data();
-    void controls();
+    void textsShown_data();
+    void textsShown();
     void labelsFitOnOneLine_data();
     void labelsFitOnOneLine();
     void bitrateLabelOverTheList();
     void tabOrder();
-    void listEntries_data();
-    void listEntries();
     void typingCannotEnterTheLists();
-    void outputBoxIsReadOnly();
     void dropOnInputBoxInsertsNothing_data();
     void dropOnInputBoxInsertsNothing();
-
-private:
-    FakePlatform *platform = nullptr;
-    Form1 *form = nullptr;
 };
-
-void TestForm1Layout::init()
-{
-    platform = new FakePlatform;
-    platform->answers.append(MessageAnswer::Cancel);
-    form = new Form1(*platform);
-    form->showCentered();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-}
-
-void TestForm1Layout::cleanup()
-{
-    delete form;
-    delete platform;
-}
 
 void TestForm1Layout::window()
 {
@@ -67,85 +55,37 @@ void TestForm1Layout::window()
         QCOMPARE(family, "IPAPGothic");
         QCOMPARE(form->font().pointSizeF(), 9.0);
     }
-    QVERIFY(form->font().pointSizeF() >= 6 && form->font().pointSizeF() <= 9);
 }
 
-void TestForm1Layout::controls_data()
+// The texts the user reads: a control's text, or a list's entries; rows named for controls.
+void TestForm1Layout::textsShown_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QStringList>("texts");
 
-    QTest::newRow("Label1") << "Label1"
-                            << "QLabel"
-                            << "変換するファイル" << QRect(8, 16, 185, 17);
-    QTest::newRow("inputfn") << "inputfn"
-                             << "QLineEdit"
-                             << "" << QRect(8, 32, 425, 25);
-    QTest::newRow("Command1") << "Command1"
-                              << "QPushButton"
-                              << "参照..." << QRect(440, 32, 81, 25);
-    QTest::newRow("Label2") << "Label2"
-                            << "QLabel"
-                            << "出力されるmp3ファイル" << QRect(8, 72, 137, 17);
-    QTest::newRow("outputfn") << "outputfn"
-                              << "QLineEdit"
-                              << "" << QRect(8, 88, 425, 25);
-    QTest::newRow("Label4") << "Label4"
-                            << "QLabel"
-                            << "ビットレート" << QRect(8, 128, 65, 17);
-    QTest::newRow("bpscmb") << "bpscmb"
-                            << "QComboBox"
-                            << "128" << QRect(64, 128, 121, 20);
-    QTest::newRow("Label5") << "Label5"
-                            << "QLabel"
-                            << "kbps" << QRect(192, 128, 25, 17);
-    QTest::newRow("monostecmb") << "monostecmb"
-                                << "QComboBox"
-                                << "ステレオ" << QRect(240, 128, 113, 20);
-    QTest::newRow("Execute") << "Execute"
-                             << "QPushButton"
-                             << "変換を開始する(&S)" << QRect(376, 192, 137, 33);
-    QTest::newRow("Label3") << "Label3"
-                            << "QLabel"
-                            << "※出力されるファイルは、音声のみになり、映像は失われます。"
-                            << QRect(0, 216, 321, 17);
-    QTest::newRow("Label6")
-        << "Label6"
-        << "QLabel"
-        << "※このウィンドウにファイルをドラッグアンドドロップすると、即座に変換を開始します。"
-        << QRect(0, 232, 433, 17);
+    QTest::newRow("Label1") << QStringList{"変換するファイル"};
+    QTest::newRow("Command1") << QStringList{"参照..."};
+    QTest::newRow("Label2") << QStringList{"出力されるmp3ファイル"};
+    QTest::newRow("Label4") << QStringList{"ビットレート"};
+    QTest::newRow("bpscmb") << QStringList{"64", "80", "96", "128", "160", "192", "256", "320"};
+    QTest::newRow("Label5") << QStringList{"kbps"};
+    QTest::newRow("monostecmb") << QStringList{"モノラル", "ステレオ"};
+    QTest::newRow("Execute") << QStringList{"変換を開始する(&S)"};
+    QTest::newRow("Label3") << QStringList{
+        "※出力されるファイルは、音声のみになり、映像は失われます。"};
+    QTest::newRow("Label6") << QStringList{
+        "※このウィンドウにファイルをドラッグアンドドロップすると、即座に変換を開始します。"};
 }
 
-void TestForm1Layout::controls()
+void TestForm1Layout::textsShown()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    QFETCH(QRect, geometry);
+    QFETCH(QStringList, texts);
 
-    auto *control = form->findChild<QWidget *>(name);
+    const QWidget *control = form->findChild<QWidget *>(QTest::currentDataTag());
     QVERIFY(control);
-    QCOMPARE(control->metaObject()->className(), kind);
-    QCOMPARE(control->geometry(), geometry);
-    QVERIFY(control->isVisible());
-    QVERIFY(control->isEnabled());
-    QCOMPARE(control->font(), form->font());
-    QCOMPARE(control->font().weight(), QFont::Normal);
-    QVERIFY(!control->font().italic() && !control->font().underline());
-
-    if (auto *label = qobject_cast<QLabel *>(control)) {
-        QCOMPARE(label->text(), text);
-        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-    } else if (auto *button = qobject_cast<QPushButton *>(control)) {
-        QCOMPARE(button->text(), text);
-        QVERIFY(!button->isDefault() && !button->autoDefault());
-    } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
-        QCOMPARE(box->text(), text);
-    } else if (auto *list = qobject_cast<QComboBox *>(control)) {
-        QCOMPARE(list->currentText(), text);
-    }
+    if (const auto *list = qobject_cast<const QComboBox *>(control))
+        QCOMPARE(entries(list), texts);
+    else
+        QCOMPARE(QStringList{control->property("text").toString()}, texts);
 }
 
 void TestForm1Layout::labelsFitOnOneLine_data()
@@ -200,52 +140,15 @@ void TestForm1Layout::tabOrder()
     }
 }
 
-void TestForm1Layout::listEntries_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("entries");
-
-    QTest::newRow("bpscmb") << "bpscmb"
-                            << QStringList{"64", "80", "96", "128", "160", "192", "256", "320"};
-    QTest::newRow("monostecmb") << "monostecmb" << QStringList{"モノラル", "ステレオ"};
-}
-
-void TestForm1Layout::listEntries()
-{
-    QFETCH(QString, name);
-    QFETCH(QStringList, entries);
-
-    const auto *list = form->findChild<QComboBox *>(name);
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i)
-        shown.append(list->itemText(i));
-    QCOMPARE(shown, entries);
-    QVERIFY(!list->isEditable());
-}
-
 void TestForm1Layout::typingCannotEnterTheLists()
 {
     for (const char *name : {"bpscmb", "monostecmb"}) {
         auto *list = form->findChild<QComboBox *>(name);
-        const QStringList entries = [list] {
-            QStringList all;
-            for (int i = 0; i < list->count(); ++i)
-                all.append(list->itemText(i));
-            return all;
-        }();
+        const QStringList shown = entries(list);
         list->setFocus();
         QTest::keyClicks(list, "9999xyz");
-        QVERIFY2(entries.contains(list->currentText()), qPrintable(list->currentText()));
+        QVERIFY2(shown.contains(list->currentText()), qPrintable(list->currentText()));
     }
-}
-
-void TestForm1Layout::outputBoxIsReadOnly()
-{
-    auto *outputfn = form->findChild<QLineEdit *>("outputfn");
-    outputfn->setFocus();
-    QTest::keyClicks(outputfn, "typed");
-    QCOMPARE(outputfn->text(), "");
-    QVERIFY(outputfn->isReadOnly());
 }
 
 void TestForm1Layout::dropOnInputBoxInsertsNothing_data()
@@ -269,13 +172,7 @@ void TestForm1Layout::dropOnInputBoxInsertsNothing()
         data.setText(text);
     if (!urls.isEmpty())
         data.setUrls(urls);
-    const QPoint middle = inputfn->rect().center();
-    QDragEnterEvent enter(middle, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(inputfn, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(middle, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(inputfn, &drop);
-    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    dragAndDrop(inputfn, data);
     QCOMPARE(inputfn->text(), "typed.mp4");
     QCOMPARE(form->findChild<QLineEdit *>("outputfn")->text(), "typed.mp3");
 }

@@ -20,7 +20,6 @@ private slots:
     void encoderBesideTheProgram();
     void commandLineJobLaunchesTheFixedPreset();
     void batchStartsEachOutputOnce();
-    void failedLaunchIsReported();
 };
 
 void TestJobs::outputName_data()
@@ -176,20 +175,6 @@ void TestJobs::batchStartsEachOutputOnce()
     QVERIFY(batch.hasClashes());
     QCOMPARE(batch.clashReport().split('\n').mid(1),
              (QStringList{"song.wav → song.mp3", "song.ogg → song.mp3"}));
-}
-
-void TestJobs::failedLaunchIsReported()
-{
-    FakePlatform platform;
-    platform.launchesBeforeFailure = 0;
-    const JobResult result = Execute_givenfilename(platform, "a.mp4", "a.mp3", 2, "128");
-    QCOMPARE(result.status, JobResult::Status::LaunchFailed);
-    QCOMPARE(result.failure->name, "/opt/orvalen/cores/ffmpeg");
-
-    reportLaunchFailure(platform, nullptr, result);
-    QCOMPARE(platform.messages.size(), 1);
-    QCOMPARE(platform.messages[0].text, errorText(*result.failure));
-    QCOMPARE(platform.messages[0].style, MessageStyle::OkError);
 }
 
 QTEST_GUILESS_MAIN(TestJobs)

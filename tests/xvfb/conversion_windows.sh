@@ -1,29 +1,21 @@
 #!/usr/bin/env bash
-# Conversion windows on a real X server. Three names on the command line: one conversion
-# fails, one succeeds at once, one takes a while. The program must return at once, the
-# slow conversion must outlive it, the failed one must leave its window open until the
-# user closes it, and the others must close theirs.
+# Conversion windows on a real X server. Three names on the command line: the recording
+# encoder fails on fail.wav, converts ok.wav at once and takes a while on slow.wav. The
+# program must return at once, the slow conversion must outlive it, the failed one must
+# leave its window open until the user closes it, and the others must close theirs.
 # Usage: conversion_windows.sh <built orvalen>
 set -euo pipefail
 # shellcheck source=tests/xvfb/session.sh
 source "$(dirname "$0")/session.sh"
 
 make_program_dir "$1"
-cat >"$program_dir/cores/ffmpeg" <<EOF
-#!/bin/sh
-case "\$(basename "\$3")" in
-    fail*) echo "\$3: Invalid data found when processing input" >&2; exit 1 ;;
-    slow*) sleep 3 ;;
-esac
-for output; do :; done
-printf mp3 >"\$output"
-printf '%s\0' "\$@" >"$calls/.\$\$" && exec /bin/mv "$calls/.\$\$" "$calls/\$\$"
-EOF
 
 start_xvfb
 (cd "$work" && "$program_dir/orvalen" ok.wav fail.wav slow.wav) >"$work/orvalen.log" 2>&1 ||
     fail "orvalen ended with status $?"
-if grep -qsF slow.wav "$calls"/*; then fail "the program waited for the slow conversion"; fi
+if grep -qsF slow.wav "$program_dir"/record.*.done; then
+    fail "the program waited for the slow conversion"
+fi
 
 conversion_windows() {
     xdotool search --onlyvisible --name ' - Orvalen$' 2>/dev/null | while read -r id; do

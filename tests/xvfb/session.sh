@@ -10,7 +10,6 @@ done
 work=$(realpath "$(mktemp -d)")
 # A space in the program's own directory: the encoder path must survive it too.
 program_dir="$work/program dir"
-calls="$work/calls"
 started=()
 
 # Ends one process that this test started: politely, then for sure after 5 seconds.
@@ -49,22 +48,16 @@ wait_for() {
     done
 }
 
-# The program runs its encoder from cores/ beside itself. This one records its arguments,
-# NUL-separated, one file per run (the mv makes each file appear whole), and writes "mp3"
-# into its output, the temporary file that becomes the MP3.
+# The program runs its encoder from cores/ beside itself: here the tests' recording one,
+# which leaves its arguments in record.<pid>.done beside the program, one file per run.
 # The companion that runs the encoders and the module with the windows lie beside the
 # program, in the build tree as here.
 make_program_dir() {
     [[ -x ${1:-} ]] || fail "usage: $0 <built orvalen> ...; got '${1:-}'"
-    mkdir -p "$program_dir/cores" "$calls"
+    mkdir -p "$program_dir/cores"
     cp "$1" "$(dirname "$1")"/{orvalen-conversion,orvalen-encoder-start,orvalen-window.so} "$program_dir/"
-    cat >"$program_dir/cores/ffmpeg" <<EOF
-#!/bin/sh
-for output; do :; done
-printf mp3 >"\$output"
-printf '%s\0' "\$@" >"$calls/.\$\$" && exec /bin/mv "$calls/.\$\$" "$calls/\$\$"
-EOF
-    chmod +x "$program_dir/cores/ffmpeg"
+    install -m 755 "$(dirname "${BASH_SOURCE[0]}")/../recording_encoder.sh" \
+        "$program_dir/cores/ffmpeg"
 }
 
 start_xvfb() {
@@ -98,7 +91,7 @@ window_id() {
 }
 
 encoder_runs() {
-    find "$calls" -maxdepth 1 -type f ! -name '.*' | wc -l
+    find "$program_dir" -maxdepth 1 -name 'record.*.done' | wc -l
 }
 
 encoder_ran_at_least() {
@@ -128,11 +121,11 @@ args_of_run() {
 expect_encoder_call() {
     local run output=${!#}
     printf '%s\0' "${@:1:$#-1}" "${output##*/}" >"$work/expected"
-    for run in "$calls"/*; do
+    for run in "$program_dir"/record.*.done; do
         args_of_run "$run" | cmp -s - "$work/expected" && return 0
     done
     echo "expected: $(show_args "$work/expected")" >&2
-    for run in "$calls"/*; do echo "recorded: $(show_args "$run")" >&2; done
+    for run in "$program_dir"/record.*.done; do echo "recorded: $(show_args "$run")" >&2; done
     fail "no encoder run had the expected arguments"
 }
 

@@ -22,4 +22,4 @@ xdo key alt+s
 arguments=(-y -i "$input" -vn -ac 2 -ar 44100 -ab 128k "$work/some dir/clip.mp3")
 expect_encoder_runs 1
 expect_encoder_call "${arguments[@]}"
-echo "PASS: Alt+S started $(show_args "$calls"/*)"
+echo "PASS: Alt+S started $(show_args "$program_dir"/record.*.done)"
