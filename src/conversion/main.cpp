@@ -1,5 +1,6 @@
 #include "conversionhost.h"
 #include "encoderstart.h"
+#include "jobs/toolkitarguments.h"
 #include "platform/programlocation.h"
 #include "platform/windowpartloader.h"
 #include "requestlistener.h"
@@ -20,14 +21,11 @@ namespace {
 // A session companion that no Orvalen reaches in this time leaves again.
 constexpr int FirstRequestMilliseconds = 10'000;
 
-char programName[] = "orvalen-conversion";
-
 // The event loop's application object where no window part made one.
 std::unique_ptr<QCoreApplication> coreApplication()
 {
-    static int argc = 1;
-    static char *argv[] = {programName, nullptr};
-    return std::make_unique<QCoreApplication>(argc, argv);
+    const ToolkitArguments toolkit = toolkitArguments({"orvalen-conversion"});
+    return std::make_unique<QCoreApplication>(toolkit.count, toolkit.values);
 }
 
 // The conversions of one command line without a display: requests come on standard input

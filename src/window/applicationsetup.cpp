@@ -1,5 +1,7 @@
 #include "applicationsetup.h"
 
+#include "jobs/toolkitarguments.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -32,13 +34,9 @@ void installJapaneseTranslation(QApplication &application)
 
 std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
 {
-    // The toolkit keeps a reference to these for the application's lifetime.
-    static QByteArray platform = displayPlatform.toUtf8();
-    static char name[] = "orvalen";
-    static char option[] = "-platform";
-    static char *argv[] = {name, option, platform.data(), nullptr};
-    static int argc = 3;
-    auto application = std::make_unique<QApplication>(argc, argv);
+    const ToolkitArguments toolkit =
+        toolkitArguments({"orvalen", "-platform", displayPlatform.toUtf8()});
+    auto application = std::make_unique<QApplication>(toolkit.count, toolkit.values);
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(ORVALEN_VERSION));
     QApplication::setWindowIcon(programIcon());
