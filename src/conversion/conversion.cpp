@@ -73,9 +73,9 @@ void Conversion::start()
 // yet, it is not the input; and makes its temporary file.
 Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray &output)
 {
-    if (const Result<void> locked = takeLock(output); !locked)
+    if (Result<void> locked = takeLock(output); !locked)
         return locked;
-    if (const Result<void> plain = checkPlainFileOrNone(output); !plain)
+    if (Result<void> plain = checkPlainFileOrNone(output); !plain)
         return plain;
     if (isSameFile(input, output))
         return Error{Error::What::OutputIsInput};

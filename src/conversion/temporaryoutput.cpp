@@ -177,7 +177,7 @@ Result<void> TemporaryOutput::replaceOutput()
         ::openat(folder.get(), outputName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!file.isValid())
         return notReplaced(errno);
-    if (const Result<void> ready = putInPlace(file.get()); !ready)
+    if (Result<void> ready = putInPlace(file.get()); !ready)
         return ready;
     if (::renameat(folder.get(), outputName.constData(), AT_FDCWD,
                    (outputFolder + outputName).constData()) < 0)

@@ -93,8 +93,7 @@ CompanionLink::~CompanionLink()
 
 Result<void> CompanionLink::hand(ConversionRequest request)
 {
-    if (const Result<void> runnable =
-            checkExecutable(companion, Error::What::CompanionNotStartable);
+    if (Result<void> runnable = checkExecutable(companion, Error::What::CompanionNotStartable);
         !runnable)
         return runnable;
     if (!stream.isValid()) {

@@ -53,7 +53,7 @@ QString DesktopPlatform::programDirectory() const
 Result<void> DesktopPlatform::launch(const EncoderCall &call)
 {
     // Found out here, before any companion is involved.
-    if (const Result<void> runnable =
+    if (Result<void> runnable =
             checkExecutable(fileNameToBytes(call.encoder), Error::What::EncoderNotStartable);
         !runnable)
         return runnable;
