@@ -23,7 +23,7 @@ cmake --build build-asan --parallel "$(nproc)"
 # outlives the program the test started, and nobody reads its standard error.
 export ASAN_OPTIONS=log_path=$work/report UBSAN_OPTIONS=log_path=$work/report:print_stacktrace=1
 status=0
-(cd build-asan && ctest --output-on-failure --label-exclude xvfb) || status=$?
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" --label-exclude xvfb) || status=$?
 reports=("$work"/report.*)
 if [[ -e ${reports[0]} ]]; then
     cat "${reports[@]}" >&2

@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-dependencies.sh
 bash scripts/build.sh
 cd build
-ctest --output-on-failure
+ctest --output-on-failure --parallel "$(nproc)"

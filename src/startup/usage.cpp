@@ -1,5 +1,7 @@
 #include "usage.h"
 
+#include "version.h"
+
 namespace {
 
 constexpr QByteArrayView Usage = R"(使い方: orvalen [--wait] [ファイル...]

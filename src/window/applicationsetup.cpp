@@ -1,6 +1,7 @@
 #include "applicationsetup.h"
 
 #include "jobs/toolkitarguments.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QIcon>
