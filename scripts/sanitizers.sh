@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the test suites built with AddressSanitizer and UndefinedBehaviorSanitizer (gcc, in
-# build-asan/; the tests that need Xvfb are left out), then fuzzes the file-name handling with
-# the libFuzzer target fuzz_names (clang, in build-fuzz/) on the seeds in tests/fuzz-corpus/.
+# build-asan/; the tests that need Xvfb are left out) and, beside them, fuzzes the file-name
+# handling with the libFuzzer target fuzz_names (clang, in build-fuzz/) on the seeds in
+# tests/fuzz-corpus/.
 # Usage: scripts/sanitizers.sh [fuzzing seconds (60)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,12 @@ seconds=${1:-60}
 bash scripts/install-dependencies.sh sanitizers
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+fuzzer=
+cleanup() {
+    [[ -z $fuzzer ]] || kill "$fuzzer" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 # Unoptimized with line tables only: the quickest build whose reports still name file and line.
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
@@ -19,25 +25,35 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
     -DCMAKE_MODULE_LINKER_FLAGS="$flags"
 cmake --build build-asan --parallel "$(nproc)"
 
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DORVALEN_FUZZ=ON -DBUILD_TESTING=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build build-fuzz --target fuzz_names --parallel "$(nproc)"
+
+# The fuzzer keeps one core busy while the sanitized tests, which mostly wait for the programs
+# they start, run beside it; its output follows theirs. New inputs go to a scratch corpus; the
+# committed seeds are only read. A failing input is written to build-fuzz/.
+mkdir "$work/corpus"
+build-fuzz/tests/fuzz_names -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/ "$work/corpus" tests/fuzz-corpus >"$work/fuzz.log" 2>&1 &
+fuzzer=$!
+
 # Each process writes its reports to a file of its own: the companion that runs the encoders
 # outlives the program the test started, and nobody reads its standard error.
 export ASAN_OPTIONS=log_path=$work/report UBSAN_OPTIONS=log_path=$work/report:print_stacktrace=1
 status=0
-(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" --label-exclude xvfb) || status=$?
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" --label-exclude xvfb) ||
+    status=$?
 reports=("$work"/report.*)
 if [[ -e ${reports[0]} ]]; then
     cat "${reports[@]}" >&2
     status=1
 fi
 unset ASAN_OPTIONS UBSAN_OPTIONS
-((status == 0)) || { echo "sanitizers.sh: the sanitized test suites failed" >&2; exit 1; }
 
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVALEN_FUZZ=ON -DBUILD_TESTING=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-cmake --build build-fuzz --target fuzz_names --parallel "$(nproc)"
-# New inputs go to a scratch corpus; the committed seeds are only read. A failing input is
-# written to build-fuzz/.
-mkdir "$work/corpus"
-build-fuzz/tests/fuzz_names -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix=build-fuzz/ "$work/corpus" tests/fuzz-corpus
+fuzz_status=0
+wait "$fuzzer" || fuzz_status=$?
+fuzzer=
+cat "$work/fuzz.log"
+((status == 0)) || { echo "sanitizers.sh: the sanitized test suites failed" >&2; exit 1; }
+((fuzz_status == 0)) || { echo "sanitizers.sh: fuzzing found a failing input" >&2; exit 1; }
 echo "sanitizers.sh: the sanitized test suites passed, and $seconds s of fuzzing found nothing"
