@@ -219,3 +219,4 @@ void TestDropBatch::droppedNamesKeepTheirBytes()
 
 QTEST_MAIN(TestDropBatch)
 #include "tst_dropbatch.moc"
+#include "moc_form1fixture.cpp"

@@ -179,3 +179,4 @@ void TestForm1Layout::dropOnInputBoxInsertsNothing()
 
 QTEST_MAIN(TestForm1Layout)
 #include "tst_form1layout.moc"
+#include "moc_form1fixture.cpp"

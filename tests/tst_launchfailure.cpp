@@ -75,3 +75,4 @@ void TestLaunchFailure::batchStopsAtTheFailure()
 
 QTEST_MAIN(TestLaunchFailure)
 #include "tst_launchfailure.moc"
+#include "moc_form1fixture.cpp"

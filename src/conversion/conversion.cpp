@@ -176,3 +176,5 @@ QString Conversion::encoderReason() const
         QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
         given.first(given.lastIndexOf(u'/') + 1));
 }
+
+#include "moc_conversion.cpp"

@@ -176,3 +176,5 @@ void ConversionHost::showWindows()
             entry->view->showEnd(*entry->outcome);
     }
 }
+
+#include "moc_conversionhost.cpp"

@@ -165,3 +165,5 @@ void EncoderProcess::reap()
     else
         emit finished(WEXITSTATUS(status), false);
 }
+
+#include "moc_encoderprocess.cpp"

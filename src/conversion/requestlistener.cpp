@@ -148,3 +148,5 @@ void RequestConnection::close()
     ::shutdown(descriptor.get(), SHUT_RDWR);
     emit closed();
 }
+
+#include "moc_requestlistener.cpp"

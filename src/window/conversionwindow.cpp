@@ -121,3 +121,5 @@ void ConversionWindow::showEnd(const ConversionOutcome &outcome)
     button->setEnabled(true);
     adjustSize();
 }
+
+#include "moc_conversionwindow.cpp"

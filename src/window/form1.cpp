@@ -185,3 +185,5 @@ void Form1::showCentered()
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screenArea));
     show();
 }
+
+#include "moc_form1.cpp"

@@ -103,3 +103,5 @@ MessageDialog::MessageDialog(QWidget *parent, const QString &text, Icon icon, bo
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons, 2, 0, 1, 2);
 }
+
+#include "moc_messagedialog.cpp"
