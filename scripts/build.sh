@@ -3,5 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Ninja for a new build folder; one configured before keeps its own generator.
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build --parallel "$(nproc)"

@@ -9,6 +9,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake           # compiler and build system
+    ninja-build                     # the build tool that CMake's build folders use
     qt6-base-dev                    # Qt Widgets and Qt Test
     qt6-qpa-plugins                 # the X11 platform plugin
     libxcb1-dev                     # to see whether the X display opens

@@ -18,6 +18,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 # Unoptimized with line tables only: the quickest build whose reports still name file and line.
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
