@@ -42,7 +42,7 @@ fuzzer=$!
 # outlives the program the test started, and nobody reads its standard error.
 export ASAN_OPTIONS=log_path=$work/report UBSAN_OPTIONS=log_path=$work/report:print_stacktrace=1
 status=0
-(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" --label-exclude xvfb) ||
+(cd build-asan && ctest --output-on-failure --parallel "$((2 * $(nproc)))" --label-exclude xvfb) ||
     status=$?
 reports=("$work"/report.*)
 if [[ -e ${reports[0]} ]]; then
