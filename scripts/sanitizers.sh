@@ -19,24 +19,24 @@ cleanup() {
 trap cleanup EXIT
 
 export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DORVALEN_FUZZ=ON -DBUILD_TESTING=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build build-fuzz --target fuzz_names --parallel "$(nproc)"
+
+# The fuzzer keeps one core busy while the sanitized tests are built and run beside it; they
+# mostly wait for the programs they start. Its output follows theirs. New inputs go to a
+# scratch corpus; the committed seeds are only read. A failing input is written to build-fuzz/.
+mkdir "$work/corpus"
+build-fuzz/tests/fuzz_names -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/ "$work/corpus" tests/fuzz-corpus >"$work/fuzz.log" 2>&1 &
+fuzzer=$!
+
 # Unoptimized with line tables only: the quickest build whose reports still name file and line.
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
     -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
     -DCMAKE_MODULE_LINKER_FLAGS="$flags"
 cmake --build build-asan --parallel "$(nproc)"
-
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVALEN_FUZZ=ON -DBUILD_TESTING=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-cmake --build build-fuzz --target fuzz_names --parallel "$(nproc)"
-
-# The fuzzer keeps one core busy while the sanitized tests, which mostly wait for the programs
-# they start, run beside it; its output follows theirs. New inputs go to a scratch corpus; the
-# committed seeds are only read. A failing input is written to build-fuzz/.
-mkdir "$work/corpus"
-build-fuzz/tests/fuzz_names -max_total_time="$seconds" -print_final_stats=1 \
-    -artifact_prefix=build-fuzz/ "$work/corpus" tests/fuzz-corpus >"$work/fuzz.log" 2>&1 &
-fuzzer=$!
 
 # Each process writes its reports to a file of its own: the companion that runs the encoders
 # outlives the program the test started, and nobody reads its standard error.
