@@ -6,5 +6,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-dependencies.sh
 bash scripts/build.sh
 cd build
-# Two tests per core: they mostly wait for the programs they start.
-ctest --output-on-failure --parallel "$((2 * $(nproc)))"
+# Three tests per core: they mostly wait for the programs they start.
+ctest --output-on-failure --parallel "$((3 * $(nproc)))"
