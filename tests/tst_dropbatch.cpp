@@ -218,5 +218,5 @@ void TestDropBatch::droppedNamesKeepTheirBytes()
 }
 
 QTEST_MAIN(TestDropBatch)
-#include "tst_dropbatch.moc"
 #include "moc_form1fixture.cpp"
+#include "tst_dropbatch.moc"

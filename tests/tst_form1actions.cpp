@@ -223,5 +223,5 @@ void TestForm1Actions::dialogFilter()
 }
 
 QTEST_MAIN(TestForm1Actions)
-#include "tst_form1actions.moc"
 #include "moc_form1fixture.cpp"
+#include "tst_form1actions.moc"

@@ -178,5 +178,5 @@ void TestForm1Layout::dropOnInputBoxInsertsNothing()
 }
 
 QTEST_MAIN(TestForm1Layout)
-#include "tst_form1layout.moc"
 #include "moc_form1fixture.cpp"
+#include "tst_form1layout.moc"

@@ -74,5 +74,5 @@ void TestLaunchFailure::batchStopsAtTheFailure()
 }
 
 QTEST_MAIN(TestLaunchFailure)
-#include "tst_launchfailure.moc"
 #include "moc_form1fixture.cpp"
+#include "tst_launchfailure.moc"
