@@ -221,7 +221,8 @@ public:
     {
         if (loop.isEmpty())
             return;
-        QProcess::execute("umount", {path()});
+        // An encoder may still write there: the disk goes once it is done.
+        QProcess::execute("umount", {"--lazy", path()});
         QProcess::execute("losetup", {"-d", loop});
     }
     CaseBlindDisk(const CaseBlindDisk &) = delete;
