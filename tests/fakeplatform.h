@@ -30,6 +30,8 @@ public:
     QList<EncoderCall> launches;
     QList<Message> messages;
     QStringList errors;
+    QStringList toldToBatch;
+    int toldAfterBatchEnd = 0; // told when no batch had runs left to answer for
     QStringList dialogTitles;
     QStringList dialogFilters;
     std::optional<int> endedWith;
@@ -70,6 +72,13 @@ public:
         noteCall();
         messages.append({text, style, parent});
         return answers.isEmpty() ? MessageAnswer::Ok : answers.dequeue();
+    }
+
+    void tellBatch(const QString &text) override
+    {
+        noteCall();
+        toldToBatch.append(text);
+        toldAfterBatchEnd += launchesAnswered == launches.size();
     }
 
     void writeError(const QString &text) override

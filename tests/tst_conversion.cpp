@@ -1,9 +1,11 @@
 // The companion's rules that need no encoder: reading the encoder's output, the messages
-// between the program and the companion and how a stream is served, the outcome texts, and
-// temporary file names.
+// between the program and the companion and how a stream is served, the outcome texts, a
+// batch's summary, and temporary file names.
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
+#include "conversion/requestlistener.h"
 #include "conversion/temporaryoutput.h"
+#include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
 
 #include <QTemporaryDir>
@@ -49,8 +51,11 @@ private slots:
     void messagesCrossAStream();
     void streamsServedNoFurther_data();
     void streamsServedNoFurther();
+    void notesOutliveTheirStream();
     void outcomeTexts_data();
     void outcomeTexts();
+    void batchSummaries_data();
+    void batchSummaries();
     void temporaryNames_data();
     void temporaryNames();
 };
@@ -139,9 +144,10 @@ void TestConversion::messagesCrossAStream_data()
     for (const ConversionReport &report : reports)
         reportStream += toFrame(report);
 
-    QTest::newRow("requests and a stop")
-        << toFrame(request) + toFrame(ConversionRequest{}) + toFrame(StopRequest{})
-        << QList<ProgramMessage>{request, ConversionRequest{}, StopRequest{}}
+    QTest::newRow("requests, a note and a stop")
+        << toFrame(request) + toFrame(ConversionRequest{}) + toFrame(BatchNote{name}) +
+               toFrame(StopRequest{})
+        << QList<ProgramMessage>{request, ConversionRequest{}, BatchNote{name}, StopRequest{}}
         << QList<ConversionReport>{};
     QTest::newRow("a frame that holds no request is an empty one")
         << QByteArray("\0\0\0\2\7\7", 6) << QList<ProgramMessage>{ConversionRequest{}}
@@ -234,6 +240,25 @@ void TestConversion::streamsServedNoFurther()
     ::close(pair[0]);
 }
 
+// The program tells its notes just before it closes the stream: they are shown even when the
+// end of the stream comes with them, unlike requests, which nobody waits for any more.
+void TestConversion::notesOutliveTheirStream()
+{
+    int pair[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    const QByteArray sent =
+        toFrame(ConversionRequest{"/", {"/e", "a.wav", "a.mp3", {}}}) + toFrame(BatchNote{"b.wav"});
+    QCOMPARE(writeSome(pair[0], sent), sent.size());
+    ::close(pair[0]);
+    RequestConnection connection(pair[1]);
+    QList<ProgramMessage> received;
+    connect(&connection, &RequestConnection::received,
+            [&received](const ProgramMessage &message) { received.append(message); });
+    connection.readAvailable();
+    QCOMPARE(received, QList<ProgramMessage>{BatchNote{"b.wav"}});
+    QVERIFY(connection.isClosed());
+}
+
 void TestConversion::outcomeTexts_data()
 {
     QTest::addColumn<ConversionOutcome>("outcome");
@@ -265,6 +290,50 @@ void TestConversion::outcomeTexts()
                              {},
                              {}};
     QCOMPARE(answer.problemLines(), QStringList{line});
+}
+
+// States by letter: w waiting, r running, o succeeded, f failed, s stopped, x refused.
+void TestConversion::batchSummaries_data()
+{
+    QTest::addColumn<QString>("states");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<bool>("ended");
+    QTest::addColumn<bool>("allSucceeded");
+
+    QTest::newRow("all succeeded") << "ooo"
+                                   << "3個中 3個完了" << true << true;
+    QTest::newRow("one failed") << "ofo"
+                                << "3個中 2個完了、1個失敗" << true << false;
+    QTest::newRow("every state") << "xsfowr"
+                                 << "6個中 1個完了、1個失敗、1個中止、1個開始できず、"
+                                    "1個変換中、1個待機中"
+                                 << false << false;
+    QTest::newRow("a refusal has ended") << "ox"
+                                         << "2個中 1個完了、1個開始できず" << true << false;
+}
+
+void TestConversion::batchSummaries()
+{
+    QFETCH(QString, states);
+    QFETCH(QString, summary);
+    QFETCH(bool, ended);
+    QFETCH(bool, allSucceeded);
+
+    using Kind = ConversionOutcome::Kind;
+    const QHash<QChar, Kind> kinds{{'r', Kind::Started},
+                                   {'o', Kind::Succeeded},
+                                   {'f', Kind::Failed},
+                                   {'s', Kind::Stopped},
+                                   {'x', Kind::Refused}};
+    BatchCounts counts;
+    for (const QChar state : states) {
+        counts.add(state == 'w' ? std::nullopt
+                                : std::optional(ConversionOutcome{kinds.value(state)}));
+    }
+    QCOMPARE(summaryText(counts), summary);
+    QCOMPARE(endNoticeText(counts), "変換が終わりました: " + summary.section(' ', 1));
+    QCOMPARE(counts.haveEnded(), ended);
+    QCOMPARE(counts.allSucceeded(), allSucceeded);
 }
 
 void TestConversion::temporaryNames_data()

@@ -442,7 +442,7 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
     QTRY_COMPARE(accepted, 1);
 }
 
-// A conversion window that shows how its conversion ended draws nothing more: a window left
+// A batch's window that shows how its conversion ended draws nothing more: a window left
 // open for hours must not keep the companion busy.
 void TestDesktopPlatform::endedConversionWindowRestsStill_data()
 {
@@ -463,19 +463,24 @@ void TestDesktopPlatform::endedConversionWindowRestsStill()
     QFETCH(int, percent);
     QFETCH(ConversionOutcome, outcome);
 
-    struct Ended final : ConversionControl
+    struct Ended final : BatchControl
     {
         bool isRunning() const override { return false; }
         void stop() override {}
+        void stop(qsizetype) override {}
         void windowClosed() override {}
     } control;
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
-    ConversionView *view = part->showConversion({"/w", {"/e", "a.wav", "a.mp3", {}}}, control);
+    BatchView *view = part->showBatch(control);
+    view->addConversion({"/w", {"/e", "a.wav", "a.mp3", {}}});
     auto *window = dynamic_cast<QWidget *>(view);
     const QScopeGuard close([window] { window->close(); });
+    // Shown once its rows are in.
+    QTRY_VERIFY(window->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    view->showProgress(percent < 0 ? std::nullopt : std::optional(percent), {"a line"});
-    view->showEnd(outcome);
+    view->showProgress(0, percent < 0 ? std::nullopt : std::optional(percent), {"a line"});
+    view->showState(0, outcome);
+    view->showEnd(true);
     QTest::qWait(100);
 
     struct PaintCounter : QObject

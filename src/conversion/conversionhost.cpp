@@ -1,43 +1,111 @@
 #include "conversionhost.h"
 
 #include "conversion.h"
+#include "jobs/batchcounts.h"
 #include "jobs/standarderror.h"
 #include "jobs/windowpart.h"
 #include "requestlistener.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
-// One conversion of the host: the stream that asked for it (none once that stream is
-// gone), and its window once it has one.
-class ConversionHost::Entry final : public QObject, public ConversionControl
+namespace {
+
+// A batch that ran this long is told of on the desktop when it ends: its user has likely
+// turned to something else meanwhile.
+constexpr qint64 NoticeMilliseconds = 10'000;
+
+} // namespace
+
+// One conversion of a batch, in its row.
+class ConversionHost::Entry final : public QObject
 {
 public:
-    Entry(ConversionHost &owner, const ConversionRequest &request, RequestConnection *asker,
-          quint32 requestNumber)
-        : QObject(&owner), host(owner), conversion(new Conversion(request, owner.startStep, this)),
-          client(asker), number(requestNumber)
+    Entry(Batch &owner, const ConversionRequest &request, const QByteArray &startStep,
+          qsizetype row);
+
+    void showProgress() const;
+
+    Batch &batch;
+    Conversion *conversion;
+    qsizetype row;
+    // Nothing while its encoder is still to start.
+    std::optional<ConversionOutcome> state;
+};
+
+// The conversions that one stream asked for, the notes it sent, and their window once shown.
+class ConversionHost::Batch final : public QObject, public BatchControl
+{
+public:
+    Batch(ConversionHost &owner, RequestConnection *asker)
+        : QObject(&owner), host(owner), client(asker)
     {
+        clock.start();
     }
 
-    bool isRunning() const override { return conversion->isRunning(); }
-    void stop() override { conversion->stop(); }
-    void windowClosed() override { host.forget(this); }
-
-    void showProgress() const
+    bool isRunning() const override
     {
-        if (view)
-            view->showProgress(conversion->output().percentDone(),
-                               conversion->output().latestLines());
+        return std::any_of(entries.cbegin(), entries.cend(),
+                           [](const Entry *entry) { return entry->conversion->isRunning(); });
+    }
+
+    void stop() override
+    {
+        for (Entry *entry : std::as_const(entries))
+            entry->conversion->stop();
+    }
+
+    void stop(qsizetype row) override { entries.at(row)->conversion->stop(); }
+
+    void windowClosed() override
+    {
+        view = nullptr;
+        host.endIfDone(this);
+    }
+
+    BatchCounts counts() const
+    {
+        BatchCounts counted;
+        for (const Entry *entry : entries)
+            counted.add(entry->state);
+        return counted;
+    }
+
+    bool haveEnded() const { return counts().haveEnded(); }
+
+    void showState(const Entry &entry) const
+    {
+        if (!view)
+            return;
+        if (entry.state)
+            view->showState(entry.row, *entry.state);
+        view->showSummary(summaryText(counts()));
     }
 
     ConversionHost &host;
-    Conversion *conversion;
+    // None once the stream is closed: no more requests can come.
     RequestConnection *client;
-    quint32 number;
-    ConversionView *view = nullptr;
-    // How it went, while it has no window to show that yet.
-    std::optional<ConversionOutcome> outcome;
+    QList<Entry *> entries;
+    QStringList notes;
+    QElapsedTimer clock;
+    BatchView *view = nullptr;
+    bool shown = false;
+    bool ended = false;
 };
+
+ConversionHost::Entry::Entry(Batch &owner, const ConversionRequest &request,
+                             const QByteArray &startStep, qsizetype number)
+    : QObject(&owner), batch(owner), conversion(new Conversion(request, startStep, this)),
+      row(number)
+{
+}
+
+void ConversionHost::Entry::showProgress() const
+{
+    if (batch.view)
+        batch.view->showProgress(row, conversion->output().percentDone(),
+                                 conversion->output().latestLines());
+}
 
 ConversionHost::ConversionHost(Presentation shownIn, QByteArray encoderStartStep, QObject *parent)
     : QObject(parent), presentation(shownIn), startStep(std::move(encoderStartStep))
@@ -49,10 +117,11 @@ ConversionHost::~ConversionHost() = default;
 void ConversionHost::serve(int descriptor)
 {
     auto *client = new RequestConnection(descriptor, this);
-    streams.insert(client, 0);
-    connect(client, &RequestConnection::received, this,
-            [this, client](const ProgramMessage &message) { take(client, message); });
-    connect(client, &RequestConnection::closed, this, [this, client] { closeStream(client); });
+    auto *batch = new Batch(*this, client);
+    batches.append(batch);
+    connect(client, &RequestConnection::received, batch,
+            [this, batch](const ProgramMessage &message) { take(batch, message); });
+    connect(client, &RequestConnection::closed, batch, [this, batch] { closeStream(batch); });
     client->readAvailable();
     if (watching)
         client->watch();
@@ -62,16 +131,18 @@ void ConversionHost::watch(WindowPart *windowPart)
 {
     watching = true;
     windows = windowPart;
-    for (RequestConnection *client : streams.keys())
-        client->watch();
-    for (Entry *entry : std::as_const(entries))
-        entry->conversion->watch();
+    for (const Batch *batch : std::as_const(batches)) {
+        if (batch->client)
+            batch->client->watch();
+        for (Entry *entry : batch->entries)
+            entry->conversion->watch();
+    }
     showWindows();
 }
 
 bool ConversionHost::isIdle() const
 {
-    return streams.isEmpty() && entries.isEmpty();
+    return batches.isEmpty();
 }
 
 void ConversionHost::leaveIfIdle()
@@ -80,100 +151,120 @@ void ConversionHost::leaveIfIdle()
         emit idle();
 }
 
-void ConversionHost::take(RequestConnection *client, const ProgramMessage &message)
+void ConversionHost::take(Batch *batch, const ProgramMessage &message)
 {
     if (const auto *request = std::get_if<ConversionRequest>(&message))
-        return start(client, *request);
-    for (Entry *entry : std::as_const(entries)) {
-        if (entry->client == client)
-            entry->stop();
+        return start(batch, *request);
+    if (const auto *note = std::get_if<BatchNote>(&message)) {
+        batch->notes.append(note->text);
+        if (batch->view)
+            batch->view->addNote(note->text);
+        return;
     }
+    batch->stop();
 }
 
-void ConversionHost::start(RequestConnection *client, const ConversionRequest &request)
+void ConversionHost::start(Batch *batch, const ConversionRequest &request)
 {
-    auto *entry = new Entry(*this, request, client, streams[client]++);
-    // Listed first: a client that does not take the answer is gone from every entry.
-    entries.append(entry);
+    auto *entry = new Entry(*batch, request, startStep, batch->entries.size());
+    batch->entries.append(entry);
     connect(entry->conversion, &Conversion::answered, entry,
             [this, entry](const ConversionOutcome &outcome) { answer(entry, outcome); });
     connect(entry->conversion, &Conversion::finished, entry,
             [this, entry](const ConversionOutcome &ended) { end(entry, ended); });
     connect(entry->conversion, &Conversion::outputChanged, entry, &Entry::showProgress);
+    if (batch->view)
+        batch->view->addConversion(request);
     entry->conversion->start();
-    if (!watching || !entries.contains(entry))
+    if (!watching)
         return;
     entry->conversion->watch();
     // Shown after the requests already waiting have started their encoders: making a window
     // takes longer than starting a process.
-    QTimer::singleShot(0, this, &ConversionHost::showWindows);
+    if (!batch->shown)
+        QTimer::singleShot(0, this, &ConversionHost::showWindows);
 }
 
 void ConversionHost::answer(Entry *entry, const ConversionOutcome &outcome)
 {
-    if (entry->client) {
-        entry->client->send({entry->number, outcome});
-        // No program of ours sends that: one refusal, one window, and nothing more from it.
+    Batch &batch = entry->batch;
+    if (batch.client) {
+        batch.client->send({quint32(entry->row), outcome});
+        // No program of ours sends that: one refusal, and nothing more from it.
         if (!isWellFormed(entry->conversion->request()))
-            entry->client->close();
+            batch.client->close();
     }
-    if (outcome.kind != ConversionOutcome::Kind::Refused)
-        return;
-    // A refusal is the asking program's to report; a window shows it too.
-    if (presentation != Presentation::Windows)
-        return forget(entry);
-    if (entry->view)
-        return entry->view->showEnd(outcome);
-    entry->outcome = outcome;
+    // A refusal is the asking program's to report; the batch's window shows it too.
+    entry->state = outcome;
+    batch.showState(*entry);
+    endIfDone(&batch);
 }
 
 void ConversionHost::end(Entry *entry, const ConversionOutcome &outcome)
 {
-    const bool reported = entry->client && entry->conversion->request().waited;
+    Batch &batch = entry->batch;
+    const bool reported = batch.client && entry->conversion->request().waited;
     if (reported)
-        entry->client->send({entry->number, outcome});
+        batch.client->send({quint32(entry->row), outcome});
     if (!reported && presentation == Presentation::StandardError &&
         outcome.kind != ConversionOutcome::Kind::Succeeded)
         writeLineToStandardError(outcomeLine(entry->conversion->request().call, outcome));
-    if (entry->view)
-        return entry->view->showEnd(outcome);
-    if (!windows || outcome.kind == ConversionOutcome::Kind::Succeeded)
-        return forget(entry);
-    entry->outcome = outcome;
+    entry->state = outcome;
+    batch.showState(*entry);
+    endIfDone(&batch);
 }
 
-void ConversionHost::forget(Entry *entry)
+void ConversionHost::closeStream(Batch *batch)
 {
-    if (!entries.removeOne(entry))
+    batch->client->deleteLater();
+    batch->client = nullptr;
+    endIfDone(batch);
+}
+
+// A batch has ended once its stream is closed and its conversions have. Its window then
+// closes when every conversion succeeded and there was nothing else to say; otherwise it
+// stays open with the summary.
+void ConversionHost::endIfDone(Batch *batch)
+{
+    if (!watching || batch->client || !batch->haveEnded())
         return;
-    entry->deleteLater();
-    leaveIfIdle();
+    // Nothing to show, or nothing more: its window was closed.
+    if (!windows || (batch->shown && !batch->view))
+        return forget(batch);
+    // Its window, still to come, shows the end; or it has shown it.
+    if (!batch->view || batch->ended)
+        return;
+    batch->ended = true;
+    const BatchCounts counts = batch->counts();
+    if (batch->clock.elapsed() >= NoticeMilliseconds)
+        windows->notifyDesktop(endNoticeText(counts));
+    batch->view->showEnd(!counts.allSucceeded() || !batch->notes.isEmpty());
 }
 
-void ConversionHost::closeStream(RequestConnection *client)
+void ConversionHost::forget(Batch *batch)
 {
-    streams.remove(client);
-    for (Entry *entry : std::as_const(entries)) {
-        if (entry->client == client)
-            entry->client = nullptr;
-    }
-    client->deleteLater();
+    if (!batches.removeOne(batch))
+        return;
+    batch->deleteLater();
     leaveIfIdle();
 }
 
 void ConversionHost::showWindows()
 {
-    const QList<Entry *> all = entries;
-    for (Entry *entry : all) {
-        // Without windows, a conversion that has nothing more to run has nothing to show.
-        if (!windows && entry->outcome)
-            forget(entry);
-        if (!windows || entry->view)
-            continue;
-        entry->view = windows->showConversion(entry->conversion->request(), *entry);
-        entry->showProgress();
-        if (entry->outcome)
-            entry->view->showEnd(*entry->outcome);
+    const QList<Batch *> all = batches;
+    for (Batch *batch : all) {
+        if (windows && !batch->shown) {
+            batch->shown = true;
+            batch->view = windows->showBatch(*batch);
+            for (const QString &note : std::as_const(batch->notes))
+                batch->view->addNote(note);
+            for (const Entry *entry : std::as_const(batch->entries)) {
+                batch->view->addConversion(entry->conversion->request());
+                entry->showProgress();
+                batch->showState(*entry);
+            }
+        }
+        endIfDone(batch);
     }
 }
 

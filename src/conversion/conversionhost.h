@@ -9,9 +9,10 @@ class RequestConnection;
 class WindowPart;
 
 // Takes conversion requests from the streams of the programs that ask for them, starts each
-// conversion at once and answers its stream whether its encoder started. Each conversion
-// is shown in a window of its own or, without a display, reported on standard error when it
-// fails; the program that asked reports it instead when it waits for the conversion.
+// conversion at once and answers its stream whether its encoder started. The conversions
+// that one stream asks for are a batch, shown in one window with the notes that came with
+// them; without a display, a conversion that fails is reported on standard error. The
+// program that asked reports it instead when it waits for the conversion.
 class ConversionHost : public QObject
 {
     Q_OBJECT
@@ -31,10 +32,10 @@ public:
     void serve(int descriptor);
 
     // From now on the event loop runs: follows every stream and conversion, and shows the
-    // conversions in windows of the window part (none when it could not be loaded).
+    // batches in windows of the window part (none when it could not be loaded).
     void watch(WindowPart *windowPart);
 
-    // Whether no stream is open and no conversion (nor its window) is left.
+    // Whether no stream is open and no conversion (nor its batch's window) is left.
     bool isIdle() const;
 
     // Says `idle` when it is.
@@ -44,21 +45,21 @@ signals:
     void idle();
 
 private:
+    class Batch;
     class Entry;
 
-    void take(RequestConnection *client, const ProgramMessage &message);
-    void start(RequestConnection *client, const ConversionRequest &request);
+    void take(Batch *batch, const ProgramMessage &message);
+    void start(Batch *batch, const ConversionRequest &request);
     void answer(Entry *entry, const ConversionOutcome &outcome);
     void end(Entry *entry, const ConversionOutcome &outcome);
-    void forget(Entry *entry);
-    void closeStream(RequestConnection *client);
+    void closeStream(Batch *batch);
+    void endIfDone(Batch *batch);
+    void forget(Batch *batch);
     void showWindows();
 
     Presentation presentation;
     QByteArray startStep;
     WindowPart *windows = nullptr;
     bool watching = false;
-    // Each open stream, with the number that its next request gets.
-    QHash<RequestConnection *, quint32> streams;
-    QList<Entry *> entries;
+    QList<Batch *> batches;
 };

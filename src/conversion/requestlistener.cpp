@@ -103,6 +103,7 @@ void RequestConnection::watch()
 void RequestConnection::readAvailable()
 {
     char buffer[16384];
+    bool ended = false;
     // At most a frame's worth before the messages are taken: what is left then waits.
     while (stream.size() <= MaximumFrameSize) {
         const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
@@ -112,19 +113,20 @@ void RequestConnection::readAvailable()
         }
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && errno == EAGAIN)
-            break;
-        return close();
+        ended = count == 0 || errno != EAGAIN;
+        break;
     }
-    // A client that stopped taking answers is not served further.
+    // A client that stopped taking answers is not served further; one that has gone is
+    // still shown its notes, which ask for no answer.
     while (!closedByClient) {
         const std::optional<ProgramMessage> message = takeProgramMessage(stream);
         if (!message)
             break;
-        emit received(*message);
+        if (!ended || std::holds_alternative<BatchNote>(*message))
+            emit received(*message);
     }
     // Whatever announces a longer frame is no message of ours.
-    if (stream.size() > MaximumFrameSize)
+    if (ended || stream.size() > MaximumFrameSize)
         close();
 }
 

@@ -54,7 +54,7 @@ public:
     explicit RequestConnection(int socket, QObject *parent = nullptr);
     ~RequestConnection() override;
 
-    // Takes the messages that have arrived. The messages that arrive together with the end of
+    // Takes the messages that have arrived. The requests that arrive together with the end of
     // the stream are dropped: their client has given up on them, or is gone. A stream that
     // announces a frame over MaximumFrameSize is closed.
     void readAvailable();

@@ -90,18 +90,20 @@ std::optional<int> convertCommandLineNames(Platform &platform)
             launchFailed = true;
         }
     }
-    // Even a batch that ends early ends once the conversions handed over have started.
-    const int answered = reportAnswer(platform, finishBatch(platform, nullptr));
-    if (launchFailed)
+    // A batch that ends early still ends once the conversions handed over have started.
+    if (launchFailed) {
+        reportAnswer(platform, finishBatch(platform, nullptr));
         return ExitStatus::LaunchFailed;
+    }
     if (!anyName)
         return std::nullopt;
-
+    // What was not converted is told while the batch's window can still show it.
     const QStringList leftOver = namesLeftOver(text, position);
     if (batch.hasClashes())
-        platform.writeError(batch.clashReport());
+        platform.tellBatch(batch.clashReport());
     if (!leftOver.isEmpty())
-        platform.messageBox(nullptr, leftOverReport(leftOver), MessageStyle::OkError);
+        platform.tellBatch(leftOverReport(leftOver));
+    const int answered = reportAnswer(platform, finishBatch(platform, nullptr));
     if (answered == ExitStatus::Success && (batch.hasClashes() || !leftOver.isEmpty()))
         return ExitStatus::NotAllConverted;
     return answered;

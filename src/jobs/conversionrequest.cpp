@@ -12,7 +12,8 @@ enum class MessageType : quint8
 {
     Request,
     Stop,
-    Report
+    Report,
+    Note
 };
 
 constexpr quint32 NoRequest = 0xFFFF'FFFF;
@@ -130,6 +131,8 @@ QByteArray toFrame(const ProgramMessage &message)
 {
     if (std::holds_alternative<StopRequest>(message))
         return frame(MessageType::Stop, [](QDataStream &) {});
+    if (const auto *note = std::get_if<BatchNote>(&message))
+        return frame(MessageType::Note, [note](QDataStream &out) { out << note->text; });
     const auto &request = std::get<ConversionRequest>(message);
     return frame(MessageType::Request, [&request](QDataStream &out) {
         out << request.workingDirectory << request.call.encoder << request.call.input
@@ -152,6 +155,9 @@ std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream)
         return std::nullopt;
     if (readFields(*fields, MessageType::Stop, [](QDataStream &) {}))
         return StopRequest{};
+    BatchNote note;
+    if (readFields(*fields, MessageType::Note, [&note](QDataStream &in) { in >> note.text; }))
+        return note;
     ConversionRequest request;
     const bool read = readFields(*fields, MessageType::Request, [&request](QDataStream &in) {
         in >> request.workingDirectory >> request.call.encoder >> request.call.input >>

@@ -9,7 +9,8 @@
 #include <variant>
 
 // The messages between the program and its companion, over one stream per batch. The
-// program sends one request per conversion, and may ask for its conversions to stop; the
+// program sends one request per conversion, notes for the batch's window, and may ask for
+// its conversions to stop; the
 // companion answers each request once its encoder has started or it was refused (the
 // encoders start side by side, so answers may come in another order than the requests),
 // and again when it has ended if the request asked for that.
@@ -36,7 +37,15 @@ struct StopRequest
     bool operator==(const StopRequest &) const = default;
 };
 
-using ProgramMessage = std::variant<ConversionRequest, StopRequest>;
+// Something the user is told about the batch, in its window: names it did not convert.
+struct BatchNote
+{
+    QString text;
+
+    bool operator==(const BatchNote &) const = default;
+};
+
+using ProgramMessage = std::variant<ConversionRequest, StopRequest, BatchNote>;
 
 // The companion's answer about the request with that number (from 0, in the stream's order).
 struct ConversionReport

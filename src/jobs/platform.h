@@ -50,6 +50,11 @@ public:
     // returns the button pressed. The text also goes to standard error.
     virtual MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) = 0;
 
+    // Tells the user something about the batch of the runs handed over since the last
+    // finishBatch, before it is finished: on standard error, and in the batch's window where
+    // there is a display (in a message box when the batch has no window).
+    virtual void tellBatch(const QString &text) = 0;
+
     // Writes one report to standard error only.
     virtual void writeError(const QString &text) = 0;
 

@@ -3,34 +3,44 @@
 #include "conversionrequest.h"
 #include "platform.h"
 
-// A conversion as its window sees it.
-class ConversionControl
+// A batch as its window sees it: the conversions that one request stream asked for, by
+// row in the order they were asked for.
+class BatchControl
 {
 public:
     virtual bool isRunning() const = 0;
     virtual void stop() = 0;
-    // The window is gone; the conversion has nothing more to show.
+    virtual void stop(qsizetype row) = 0;
+    // The window is gone; the batch has nothing more to show.
     virtual void windowClosed() = 0;
 
 protected:
-    ~ConversionControl() = default;
+    ~BatchControl() = default;
 };
 
-// The window of one conversion. It closes itself after a success, and when the user closes
-// it; closing it while the encoder runs stops the conversion first.
-class ConversionView
+// The window of one batch: a row for each conversion and a summary. Closing it while
+// conversions run stops them first.
+class BatchView
 {
 public:
+    virtual void addConversion(const ConversionRequest &request) = 0;
     // The encoder's progress (0 to 100; nothing while unknown) and its latest lines.
-    virtual void showProgress(std::optional<int> percent, const QStringList &lines) = 0;
-    virtual void showEnd(const ConversionOutcome &outcome) = 0;
+    virtual void showProgress(qsizetype row, std::optional<int> percent,
+                              const QStringList &lines) = 0;
+    // The conversion's encoder runs, or how it ended or why it never started.
+    virtual void showState(qsizetype row, const ConversionOutcome &state) = 0;
+    // Something the user is told about the whole batch; the window comes to the front.
+    virtual void addNote(const QString &text) = 0;
+    virtual void showSummary(const QString &summary) = 0;
+    // The batch has ended: its window closes, or stays until the user closes it.
+    virtual void showEnd(bool keepOpen) = 0;
 
 protected:
-    ~ConversionView() = default;
+    ~BatchView() = default;
 };
 
 // The services that need the widget toolkit: message boxes, the file dialog, the main
-// window and the conversion windows. They live in a module of their own beside the program, loaded
+// window and the batches' windows. They live in a module of their own beside the program, loaded
 // only when one of them is due, so that converting from the command line never loads the toolkit's
 // graphical libraries, in the program nor in its companion.
 class WindowPart
@@ -58,10 +68,12 @@ public:
     // Makes the application object, unless one exists, so that an event loop can run.
     virtual void prepareEventLoop() = 0;
 
-    // Shows a conversion in a window of its own, which lives until it calls
+    // Shows a batch in a window of its own, which lives until it calls
     // control.windowClosed().
-    virtual ConversionView *showConversion(const ConversionRequest &request,
-                                           ConversionControl &control) = 0;
+    virtual BatchView *showBatch(BatchControl &control) = 0;
+
+    // Tells the desktop's notification service, if one runs, that a batch has ended.
+    virtual void notifyDesktop(const QString &text) = 0;
 };
 
 // The module, beside the program, and the function in it that makes its window part, whose

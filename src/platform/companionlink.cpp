@@ -112,6 +112,12 @@ Result<void> CompanionLink::hand(ConversionRequest request)
     return {};
 }
 
+bool CompanionLink::note(const QString &text)
+{
+    return displayPlatform && stream.isValid() &&
+           sendWhole(stream.get(), toFrame(BatchNote{text}), QDeadlineTimer(AnswerMilliseconds));
+}
+
 BatchAnswer CompanionLink::finishBatch()
 {
     QList<std::optional<ConversionOutcome>> outcomes(handed.size());

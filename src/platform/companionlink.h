@@ -35,6 +35,10 @@ public:
     // Hands the request over as part of the current batch.
     Result<void> hand(ConversionRequest request);
 
+    // Shows the note in the current batch's window; false when the batch has none (no
+    // display, or nothing handed over yet) or the note could not be sent.
+    bool note(const QString &text);
+
     // Ends the current batch: waits until the companion has answered for every request of
     // it, a few seconds at most between two answers while an encoder is still to start.
     BatchAnswer finishBatch();

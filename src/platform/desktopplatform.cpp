@@ -80,6 +80,13 @@ MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, 
     return shown->messageBox(parent, text, style);
 }
 
+void DesktopPlatform::tellBatch(const QString &text)
+{
+    if (companion && companion->note(text))
+        return writeError(text);
+    messageBox(nullptr, text, MessageStyle::OkError);
+}
+
 void DesktopPlatform::writeError(const QString &text)
 {
     writeLineToStandardError(text);

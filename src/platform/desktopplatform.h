@@ -26,6 +26,7 @@ public:
     Result<void> launch(const EncoderCall &call) override;
     BatchAnswer finishBatch() override;
     MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override;
+    void tellBatch(const QString &text) override;
     void writeError(const QString &text) override;
     void endProgram(int exitStatus) override;
     std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,

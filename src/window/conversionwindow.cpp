@@ -1,77 +1,114 @@
 #include "conversionwindow.h"
 
 #include "applicationsetup.h"
+#include "conversionrow.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
 
 namespace {
 
-constexpr int WindowWidth = 480;
-constexpr int LinesShown = 6;
-
-// A path on one line, cut in the middle when it is too long; the whole path in its tip.
-QLabel *pathLabel(const QString &caption, const QString &path, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    const QString text = caption + path;
-    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, WindowWidth - 24));
-    label->setToolTip(path);
-    return label;
-}
-
-// What the window says of an end; after a failure or a stop, that the output is untouched.
-QString endText(const ConversionOutcome &outcome)
-{
-    if (outcome.kind == ConversionOutcome::Kind::Failed ||
-        outcome.kind == ConversionOutcome::Kind::Stopped)
-        return outcome.text() + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
-    return outcome.text();
-}
+constexpr int WidthInCharacters = 38;
+constexpr int NoteLines = 4;
 
 } // namespace
 
-ConversionWindow::ConversionWindow(const ConversionRequest &request, ConversionControl &conversion)
-    : control(conversion), progress(new QProgressBar(this)), lines(new QPlainTextEdit(this)),
-      status(new QLabel(this)), button(new QPushButton(QStringLiteral("中止"), this))
+ConversionWindow::ConversionWindow(BatchControl &batch)
+    : control(batch), notes(wrappedText(NoteLines, this)), summary(new QLabel(this)),
+      list(new QScrollArea(this)), rows(new QVBoxLayout),
+      button(new QPushButton(QStringLiteral("すべて中止"), this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    const QDir workingDirectory(request.workingDirectory);
-    const QString input = QDir::cleanPath(workingDirectory.filePath(request.call.input));
-    const QString output = QDir::cleanPath(workingDirectory.filePath(request.call.output));
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QFileInfo(input).fileName(), applicationTitle()));
-    setFixedWidth(WindowWidth);
+    setWindowTitle(applicationTitle());
+    setFixedWidth(fontMetrics().horizontalAdvance(u'あ') * WidthInCharacters);
+    notes->hide();
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    progress->setRange(0, 0);
-    lines->setReadOnly(true);
-    lines->setLineWrapMode(QPlainTextEdit::NoWrap);
-    lines->setMaximumBlockCount(LinesShown);
-    lines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lines->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lines->setFixedHeight(lines->fontMetrics().lineSpacing() * LinesShown + 12);
-    status->setWordWrap(true);
-    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    status->hide();
+    auto *listed = new QWidget(list);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->addStretch();
+    listed->setLayout(rows);
+    list->setWidget(listed);
+    list->setWidgetResizable(true);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setFrameShape(QFrame::NoFrame);
+    // While the batch runs no button is pressed by Enter: a key meant for another window must
+    // not stop it.
+    button->setAutoDefault(false);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(pathLabel(QStringLiteral("入力: "), input, this));
-    layout->addWidget(pathLabel(QStringLiteral("出力: "), output, this));
-    layout->addWidget(progress);
-    layout->addWidget(lines);
-    layout->addWidget(status);
+    layout->addWidget(notes);
+    layout->addWidget(summary);
+    layout->addWidget(list, 1);
     layout->addWidget(button, 0, Qt::AlignRight);
-
     connect(button, &QPushButton::clicked, this, &ConversionWindow::stopOrClose);
 }
 
-// Closing a running conversion's window stops it first: the window goes once the encoder
-// has ended and its temporary file is removed.
+void ConversionWindow::addConversion(const ConversionRequest &request)
+{
+    const qsizetype row = conversions.size();
+    auto *conversion = new ConversionRow(
+        request, [this, row] { control.stop(row); }, list->widget());
+    conversions.append(conversion);
+    rows->insertWidget(rows->count() - 1, conversion);
+    fitLater();
+}
+
+void ConversionWindow::showProgress(qsizetype row, std::optional<int> percent,
+                                    const QStringList &lines)
+{
+    conversions.at(row)->showProgress(percent, lines);
+}
+
+void ConversionWindow::showState(qsizetype row, const ConversionOutcome &state)
+{
+    conversions.at(row)->showState(state);
+    if (state.hasEnded())
+        fitLater();
+    // Closed while it ran: it goes once nothing runs any more.
+    if (closeWhenEnded && !control.isRunning())
+        close();
+}
+
+void ConversionWindow::addNote(const QString &text)
+{
+    notes->appendPlainText(text);
+    notes->show();
+    fitLater();
+    raise();
+    activateWindow();
+}
+
+void ConversionWindow::showSummary(const QString &text)
+{
+    summary->setText(text);
+    setWindowTitle(text + QStringLiteral(" - ") + applicationTitle());
+}
+
+void ConversionWindow::showEnd(bool keepOpen)
+{
+    if (!keepOpen || closeWhenEnded)
+        return void(close());
+    button->setText(QStringLiteral("閉じる"));
+    button->setEnabled(true);
+    button->setDefault(true);
+    button->setFocus();
+}
+
+void ConversionWindow::reject()
+{
+    if (!control.isRunning())
+        close();
+}
+
+// Closing a running batch's window stops its conversions first: the window goes once their
+// encoders have ended and their temporary files are removed.
 void ConversionWindow::closeEvent(QCloseEvent *event)
 {
     if (!control.isRunning()) {
@@ -92,34 +129,42 @@ void ConversionWindow::stopOrClose()
     control.stop();
 }
 
-void ConversionWindow::showProgress(std::optional<int> percent, const QStringList &latest)
+// Rows come in many at once: the window is fitted, and shown, once they are all in.
+void ConversionWindow::fitLater()
 {
-    if (percent) {
-        progress->setRange(0, 100);
-        progress->setValue(*percent);
-    }
-    lines->setPlainText(latest.join(u'\n'));
+    if (fitDue)
+        return;
+    fitDue = true;
+    QTimer::singleShot(0, this, [this] {
+        fitDue = false;
+        fitToScreen();
+        show();
+    });
 }
 
-void ConversionWindow::showEnd(const ConversionOutcome &outcome)
+// As tall as the list needs, but no taller than the screen, whose list then scrolls; wholly
+// on the screen, centred there when first shown.
+void ConversionWindow::fitToScreen()
 {
-    if (outcome.kind == ConversionOutcome::Kind::Succeeded || closeWhenEnded) {
-        close();
-        return;
-    }
-    // A bar that never got a value would go on moving (the style animates an empty bar);
-    // one that did stays where the encoder left off.
-    progress->setRange(0, 100);
-    if (progress->value() <= 0)
-        progress->hide();
-    // A refused conversion never ran: there is nothing to show but why.
-    if (outcome.kind == ConversionOutcome::Kind::Refused)
-        lines->hide();
-    status->setText(endText(outcome));
-    status->show();
-    button->setText(QStringLiteral("閉じる"));
-    button->setEnabled(true);
-    adjustSize();
+    const QRect available = screen()->availableGeometry();
+    // The window manager's frame is known once the window is shown; before, room for a title.
+    const QSize frame =
+        isVisible() ? frameGeometry().size() - size() : QSize(0, 2 * fontMetrics().height());
+    const int tallest = available.height() - frame.height();
+    const int listWanted = list->widget()->sizeHint().height();
+    const int others = layout()->sizeHint().height() - list->sizeHint().height();
+    setMaximumHeight(tallest);
+    resize(width(), std::min(others + listWanted, tallest));
+
+    QRect whole(isVisible() ? frameGeometry().topLeft() : pos(), size() + frame);
+    if (!placed)
+        whole.moveCenter(available.center());
+    placed = true;
+    whole.moveBottom(std::min(whole.bottom(), available.bottom()));
+    whole.moveTop(std::max(whole.top(), available.top()));
+    whole.moveRight(std::min(whole.right(), available.right()));
+    whole.moveLeft(std::max(whole.left(), available.left()));
+    move(whole.topLeft());
 }
 
 #include "moc_conversionwindow.cpp"

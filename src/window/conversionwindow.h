@@ -2,37 +2,52 @@
 
 #include "jobs/windowpart.h"
 
-#include <QWidget>
+#include <QDialog>
 
+class ConversionRow;
 class QLabel;
 class QPlainTextEdit;
-class QProgressBar;
 class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
 
-// The small window of one conversion: which file becomes which, how far the encoder has
-// come, its latest lines, and a button that stops it. A conversion that succeeds closes
-// its window; one that fails, is stopped or is refused leaves it open with the reason until
-// the user closes it. It deletes itself once closed.
-class ConversionWindow : public QWidget, public ConversionView
+// The window of one batch: what the user is told about the batch, a summary, one row per
+// conversion in a list that scrolls, and a button that stops them all. The window fits on
+// the screen. Once the batch has ended it closes, or it stays open with 閉じる as its
+// default button, which Enter and Escape press. It deletes itself once closed.
+class ConversionWindow : public QDialog, public BatchView
 {
     Q_OBJECT
 
 public:
-    ConversionWindow(const ConversionRequest &request, ConversionControl &control);
+    explicit ConversionWindow(BatchControl &control);
 
-    void showProgress(std::optional<int> percent, const QStringList &lines) override;
-    void showEnd(const ConversionOutcome &outcome) override;
+    void addConversion(const ConversionRequest &request) override;
+    void showProgress(qsizetype row, std::optional<int> percent, const QStringList &lines) override;
+    void showState(qsizetype row, const ConversionOutcome &state) override;
+    void addNote(const QString &text) override;
+    void showSummary(const QString &summary) override;
+    void showEnd(bool keepOpen) override;
+
+    // Escape closes the window once nothing runs; it never stops a batch.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void stopOrClose();
+    void fitLater();
+    void fitToScreen();
 
-    ConversionControl &control;
-    QProgressBar *progress;
-    QPlainTextEdit *lines;
-    QLabel *status;
+    BatchControl &control;
+    QPlainTextEdit *notes;
+    QLabel *summary;
+    QScrollArea *list;
+    QVBoxLayout *rows;
+    QList<ConversionRow *> conversions;
     QPushButton *button;
+    bool fitDue = false;
+    bool placed = false;
     bool closeWhenEnded = false;
 };

@@ -99,8 +99,8 @@ void Form1::convertDroppedFiles(const QStringList &files)
             break;
         }
     }
-    // The conversion windows show what the companion refused.
-    finishBatch(platform, this);
     if (!launchFailed && batch.hasClashes())
-        platform.messageBox(this, batch.clashReport(), MessageStyle::OkError);
+        platform.tellBatch(batch.clashReport());
+    // The batch's window shows what the companion refused.
+    finishBatch(platform, this);
 }

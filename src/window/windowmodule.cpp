@@ -1,5 +1,6 @@
 // The module that the program and its companion load when a window or a message box is due.
 #include "conversionwindow.h"
+#include "desktopnotification.h"
 #include "desktopwindowpart.h"
 #include "form1.h"
 
@@ -27,14 +28,14 @@ public:
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
-    ConversionView *showConversion(const ConversionRequest &request,
-                                   ConversionControl &control) override
+    // Shown once its first rows are in.
+    BatchView *showBatch(BatchControl &control) override
     {
         application();
-        auto *window = new ConversionWindow(request, control);
-        window->show();
-        return window;
+        return new ConversionWindow(control);
     }
+
+    void notifyDesktop(const QString &text) override { ::notifyDesktop(text); }
 };
 
 } // namespace

@@ -1,0 +1,130 @@
+#include "conversionrow.h"
+
+#include "jobs/batchcounts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+constexpr int DetailLines = 5;
+
+// A label that cuts its one line in the middle when it is too narrow for it.
+class ElidedLabel final : public QLabel
+{
+public:
+    ElidedLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+    {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.drawText(contentsRect(), int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width()));
+    }
+};
+
+QString wholePath(const QString &workingDirectory, const QString &name)
+{
+    return QDir::cleanPath(QDir(workingDirectory).filePath(name));
+}
+
+// What a row says below itself of an end; after a failure, that the output is untouched.
+std::optional<QString> endDetails(const ConversionOutcome &outcome, const QStringList &lines)
+{
+    if (outcome.kind == ConversionOutcome::Kind::Refused)
+        return outcome.text();
+    if (outcome.kind != ConversionOutcome::Kind::Failed)
+        return std::nullopt;
+    QString text = outcome.text() + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
+    if (!lines.isEmpty())
+        text += QStringLiteral("\n\nエンコーダーの最後の出力:\n") + lines.join(u'\n');
+    return text;
+}
+
+} // namespace
+
+QPlainTextEdit *wrappedText(int linesShown, QWidget *parent)
+{
+    auto *text = new QPlainTextEdit(parent);
+    text->setReadOnly(true);
+    text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    text->setFixedHeight(text->fontMetrics().lineSpacing() * linesShown +
+                         2 * (text->frameWidth() + int(text->document()->documentMargin())));
+    return text;
+}
+
+ConversionRow::ConversionRow(const ConversionRequest &request, std::function<void()> stop,
+                             QWidget *parent)
+    : QWidget(parent), progress(new QProgressBar(this)),
+      state(new QLabel(stateText(std::nullopt), this)),
+      stopButton(new QPushButton(QStringLiteral("中止"), this))
+{
+    const QString input = wholePath(request.workingDirectory, request.call.input);
+    const QString output = wholePath(request.workingDirectory, request.call.output);
+    name = new ElidedLabel(QFileInfo(input).fileName(), this);
+    name->setToolTip(QStringLiteral("入力: %1\n出力: %2").arg(input, output));
+    const int em = fontMetrics().horizontalAdvance(u'あ');
+    progress->setRange(0, 0);
+    progress->setFixedWidth(em * 7);
+    // Rows line up whether or not their bar shows.
+    QSizePolicy keepsPlace = progress->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    progress->setSizePolicy(keepsPlace);
+    state->setMinimumWidth(em * 6);
+    stopButton->setAutoDefault(false);
+    connect(stopButton, &QPushButton::clicked, this, [this, stop = std::move(stop)] {
+        stopButton->setEnabled(false);
+        stop();
+    });
+
+    auto *layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(name, 0, 0);
+    layout->addWidget(progress, 0, 1);
+    layout->addWidget(state, 0, 2);
+    layout->addWidget(stopButton, 0, 3);
+    layout->setColumnStretch(0, 1);
+}
+
+void ConversionRow::showProgress(std::optional<int> percent, const QStringList &lines)
+{
+    latestLines = lines;
+    if (!percent || progress->value() == *percent)
+        return;
+    progress->setRange(0, 100);
+    progress->setValue(*percent);
+}
+
+void ConversionRow::showState(const ConversionOutcome &outcome)
+{
+    state->setText(stateText(outcome));
+    if (!outcome.hasEnded())
+        return;
+    stopButton->hide();
+    // A bar that never got a value would go on moving (the style animates an empty bar);
+    // one that did stays where the encoder left off, and is full after a success.
+    progress->setRange(0, 100);
+    if (outcome.kind == ConversionOutcome::Kind::Succeeded)
+        progress->setValue(100);
+    if (progress->value() <= 0)
+        progress->setVisible(false);
+    if (const std::optional<QString> text = endDetails(outcome, latestLines))
+        showDetails(*text);
+}
+
+void ConversionRow::showDetails(const QString &text)
+{
+    QPlainTextEdit *details = wrappedText(DetailLines, this);
+    details->setPlainText(text);
+    static_cast<QGridLayout *>(layout())->addWidget(details, 1, 0, 1, 4);
+}

@@ -1,0 +1,29 @@
+#include "desktopnotification.h"
+
+#include "applicationsetup.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+namespace {
+
+// A service that does not answer in this time is not waited for further.
+constexpr int AnswerMilliseconds = 1'000;
+
+} // namespace
+
+void notifyDesktop(const QString &text)
+{
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    // Application, no notice to replace, icon, summary, body, no actions, the desktop entry
+    // that the notice comes from, the service's own timeout.
+    const QVariantMap hints{
+        {QStringLiteral("desktop-entry"), QString::fromLatin1(DesktopFileName)}};
+    notify << applicationTitle() << quint32(0) << QStringLiteral("orvalen") << text << QString()
+           << QStringList() << hints << qint32(-1);
+    // Sent before the companion may leave; an error (no bus, no service) is nothing to tell.
+    QDBusConnection::sessionBus().call(notify, QDBus::Block, AnswerMilliseconds);
+}
