@@ -1,19 +1,19 @@
 #include "conversionrow.h"
 
 #include "jobs/batchcounts.h"
+#include "wrappedtext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
+#include <QToolButton>
 
 namespace {
 
-constexpr int DetailLines = 5;
+constexpr int DetailLines = 6;
 
 // A label that cuts its one line in the middle when it is too narrow for it.
 class ElidedLabel final : public QLabel
@@ -32,6 +32,13 @@ protected:
                          fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width()));
     }
 };
+
+void keepPlaceWhenHidden(QWidget *widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
 
 QString wholePath(const QString &workingDirectory, const QString &name)
 {
@@ -53,21 +60,10 @@ std::optional<QString> endDetails(const ConversionOutcome &outcome, const QStrin
 
 } // namespace
 
-QPlainTextEdit *wrappedText(int linesShown, QWidget *parent)
-{
-    auto *text = new QPlainTextEdit(parent);
-    text->setReadOnly(true);
-    text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    text->setFixedHeight(text->fontMetrics().lineSpacing() * linesShown +
-                         2 * (text->frameWidth() + int(text->document()->documentMargin())));
-    return text;
-}
-
 ConversionRow::ConversionRow(const ConversionRequest &request, std::function<void()> stop,
                              QWidget *parent)
     : QWidget(parent), progress(new QProgressBar(this)),
-      state(new QLabel(stateText(std::nullopt), this)),
-      stopButton(new QPushButton(QStringLiteral("中止"), this))
+      state(new QLabel(stateText(std::nullopt), this)), stopButton(new QToolButton(this))
 {
     const QString input = wholePath(request.workingDirectory, request.call.input);
     const QString output = wholePath(request.workingDirectory, request.call.output);
@@ -76,13 +72,13 @@ ConversionRow::ConversionRow(const ConversionRequest &request, std::function<voi
     const int em = fontMetrics().horizontalAdvance(u'あ');
     progress->setRange(0, 0);
     progress->setFixedWidth(em * 7);
-    // Rows line up whether or not their bar shows.
-    QSizePolicy keepsPlace = progress->sizePolicy();
-    keepsPlace.setRetainSizeWhenHidden(true);
-    progress->setSizePolicy(keepsPlace);
-    state->setMinimumWidth(em * 6);
-    stopButton->setAutoDefault(false);
-    connect(stopButton, &QPushButton::clicked, this, [this, stop = std::move(stop)] {
+    state->setMinimumWidth(fontMetrics().horizontalAdvance(
+        stateText(ConversionOutcome{ConversionOutcome::Kind::Refused})));
+    stopButton->setText(QStringLiteral("中止"));
+    // Rows line up whether or not their bar and button show.
+    keepPlaceWhenHidden(progress);
+    keepPlaceWhenHidden(stopButton);
+    connect(stopButton, &QToolButton::clicked, this, [this, stop = std::move(stop)] {
         stopButton->setEnabled(false);
         stop();
     });
@@ -118,13 +114,17 @@ void ConversionRow::showState(const ConversionOutcome &outcome)
         progress->setValue(100);
     if (progress->value() <= 0)
         progress->setVisible(false);
-    if (const std::optional<QString> text = endDetails(outcome, latestLines))
+    if (const std::optional<QString> text = endDetails(outcome, latestLines)) {
+        QPalette alarming = state->palette();
+        alarming.setColor(QPalette::WindowText, Qt::darkRed);
+        state->setPalette(alarming);
         showDetails(*text);
+    }
 }
 
 void ConversionRow::showDetails(const QString &text)
 {
-    QPlainTextEdit *details = wrappedText(DetailLines, this);
-    details->setPlainText(text);
+    auto *details = new WrappedText(DetailLines, this);
+    details->setText(text);
     static_cast<QGridLayout *>(layout())->addWidget(details, 1, 0, 1, 4);
 }

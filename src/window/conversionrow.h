@@ -7,9 +7,8 @@
 #include <functional>
 
 class QLabel;
-class QPlainTextEdit;
 class QProgressBar;
-class QPushButton;
+class QToolButton;
 
 // One conversion in its batch's window: the input's name (whole, with the output's, in its
 // tip), a progress bar, the state, and a button that stops it while it runs. Once it has
@@ -28,9 +27,6 @@ private:
     QLabel *name;
     QProgressBar *progress;
     QLabel *state;
-    QPushButton *stopButton;
+    QToolButton *stopButton;
     QStringList latestLines;
 };
-
-// Read-only text that wraps anywhere and scrolls after a few lines.
-QPlainTextEdit *wrappedText(int linesShown, QWidget *parent);

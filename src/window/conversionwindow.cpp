@@ -2,11 +2,11 @@
 
 #include "applicationsetup.h"
 #include "conversionrow.h"
+#include "wrappedtext.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -15,12 +15,12 @@
 namespace {
 
 constexpr int WidthInCharacters = 38;
-constexpr int NoteLines = 4;
+constexpr int NoteLines = 8;
 
 } // namespace
 
 ConversionWindow::ConversionWindow(BatchControl &batch)
-    : control(batch), notes(wrappedText(NoteLines, this)), summary(new QLabel(this)),
+    : control(batch), notes(new WrappedText(NoteLines, this)), summary(new QLabel(this)),
       list(new QScrollArea(this)), rows(new QVBoxLayout),
       button(new QPushButton(QStringLiteral("すべて中止"), this))
 {
@@ -78,7 +78,8 @@ void ConversionWindow::showState(qsizetype row, const ConversionOutcome &state)
 
 void ConversionWindow::addNote(const QString &text)
 {
-    notes->appendPlainText(text);
+    noted.append(text);
+    notes->setText(noted.join(u'\n'));
     notes->show();
     fitLater();
     raise();

@@ -6,10 +6,10 @@
 
 class ConversionRow;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
 class QVBoxLayout;
+class WrappedText;
 
 // The window of one batch: what the user is told about the batch, a summary, one row per
 // conversion in a list that scrolls, and a button that stops them all. The window fits on
@@ -41,7 +41,8 @@ private:
     void fitToScreen();
 
     BatchControl &control;
-    QPlainTextEdit *notes;
+    WrappedText *notes;
+    QStringList noted;
     QLabel *summary;
     QScrollArea *list;
     QVBoxLayout *rows;
