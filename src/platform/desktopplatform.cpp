@@ -103,9 +103,13 @@ std::optional<QString> DesktopPlatform::chooseFileToOpen(QWidget *parent, const 
     return shown ? shown->chooseFileToOpen(parent, title, filter) : std::nullopt;
 }
 
-bool DesktopPlatform::canShowWindows()
+Result<void> DesktopPlatform::canShowWindows()
 {
-    return qApp || displayPlatform();
+    if (qApp)
+        return {};
+    if (const Result<QString> &found = displayTrial(); !found)
+        return found.error();
+    return {};
 }
 
 void DesktopPlatform::prepareWindows()
@@ -148,8 +152,14 @@ void DesktopPlatform::startDisplayTrial()
         foundDisplay = std::async(std::launch::async, findDisplayPlatform).share();
 }
 
-const std::optional<QString> &DesktopPlatform::displayPlatform()
+const Result<QString> &DesktopPlatform::displayTrial()
 {
     startDisplayTrial();
     return foundDisplay.get();
+}
+
+std::optional<QString> DesktopPlatform::displayPlatform()
+{
+    const Result<QString> &found = displayTrial();
+    return found ? std::optional(*found) : std::nullopt;
 }

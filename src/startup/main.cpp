@@ -1,4 +1,5 @@
 #include "jobs/commandlinebatch.h"
+#include "jobs/error.h"
 #include "jobs/exitstatus.h"
 #include "platform/desktopplatform.h"
 #include "platform/programlocation.h"
@@ -37,10 +38,9 @@ int main(int argc, char *argv[])
     }
 
     platform.prepareWindows();
-    if (!platform.canShowWindows()) {
-        std::fputs("orvalen: ウィンドウを表示できません（ディスプレイがありません）。\n"
-                   "使い方: orvalen 変換するファイル...\n",
-                   stderr);
+    if (const Result<void> showable = platform.canShowWindows(); !showable) {
+        platform.writeError(QStringLiteral("orvalen: ") + errorText(showable.error()) +
+                            QStringLiteral("\n使い方: orvalen 変換するファイル..."));
         return ExitStatus::NoDisplay;
     }
     return platform.showMainWindow();
