@@ -381,23 +381,32 @@ void TestEndToEnd::namesByteForByte()
 
 void TestEndToEnd::options_data()
 {
-    QTest::addColumn<QByteArray>("option");
-    QTest::addColumn<QByteArray>("printed");
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed");
 
-    QTest::newRow("--help") << QByteArray("--help") << QByteArray("使い方: orvalen");
-    QTest::newRow("-h") << QByteArray("-h") << QByteArray("終了ステータス");
-    QTest::newRow("--version") << QByteArray("--version") << QByteArray("orvalen 2.00\n");
+    QTest::newRow("--help") << QByteArrayList{"--help"} << 0 << "使い方: orvalen";
+    QTest::newRow("-h") << QByteArrayList{"-h"} << 0 << "終了ステータス";
+    QTest::newRow("--version") << QByteArrayList{"--version"} << 0 << "orvalen 2.00\n";
+    // Without a display, files to ask about are not converted either.
+    QTest::newRow("--ask") << QByteArrayList{"--ask", "a.mp4"} << 3 << "ディスプレイがありません";
+    QTest::newRow("--ask --wait") << QByteArrayList{"--ask", "--wait", "a.mp4"} << 6
+                                  << "--ask と --wait は一緒に使えません";
+    QTest::newRow("--wait --ask") << QByteArrayList{"--wait", "--ask", "a.mp4"} << 6
+                                  << "--ask と --wait は一緒に使えません";
 }
 
 void TestEndToEnd::options()
 {
-    QFETCH(QByteArray, option);
-    QFETCH(QByteArray, printed);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
 
     ProgramDirectory directory;
-    const Run result = run(directory, {option});
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.standardOutput.contains(printed), result.standardOutput.constData());
+    const Run result = run(directory, arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    const QString output = QString::fromUtf8(result.standardOutput) + errors(directory);
+    QVERIFY2(output.contains(printed), qPrintable(output));
     QTest::qWait(500);
     QVERIFY(directory.recordedArguments().isEmpty());
 }

@@ -118,10 +118,10 @@ void DesktopPlatform::prepareWindows()
     loadWindowPartModule();
 }
 
-int DesktopPlatform::showMainWindow()
+int DesktopPlatform::showMainWindow(const QStringList &offeredFiles)
 {
     WindowPart *shown = windowPart();
-    return shown ? shown->runMainWindow(*this) : ExitStatus::LaunchFailed;
+    return shown ? shown->runMainWindow(*this, offeredFiles) : ExitStatus::LaunchFailed;
 }
 
 // A module that cannot be loaded is told once, on standard error.

@@ -39,8 +39,9 @@ public:
     // part's module loads on this one.
     void prepareWindows();
 
-    // Shows the main window until the program ends; returns the exit status.
-    int showMainWindow();
+    // Shows the main window until the program ends; returns the exit status. Files given
+    // are offered for conversion as a drop of them on the window would be.
+    int showMainWindow(const QStringList &offeredFiles);
 
 private:
     void startDisplayTrial();

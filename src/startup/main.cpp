@@ -8,6 +8,28 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+// The argument after the last one is a null pointer.
+bool isOption(const char *argument, const char *option)
+{
+    return argument && std::strcmp(argument, option) == 0;
+}
+
+// Shows the main window, which first offers the given files for conversion.
+int showMainWindow(DesktopPlatform &platform, const QStringList &offeredFiles)
+{
+    platform.prepareWindows();
+    if (const Result<void> showable = platform.canShowWindows(); !showable) {
+        platform.writeError(QStringLiteral("orvalen: ") + errorText(showable.error()) +
+                            QStringLiteral("\n使い方: orvalen 変換するファイル..."));
+        return ExitStatus::NoDisplay;
+    }
+    return platform.showMainWindow(offeredFiles);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     if (argc == 2) {
@@ -16,7 +38,13 @@ int main(int argc, char *argv[])
             return ExitStatus::Success;
         }
     }
-    const bool waits = argc >= 2 && std::strcmp(argv[1], WaitOption) == 0;
+    const bool waits = isOption(argv[1], WaitOption);
+    const bool asks = isOption(argv[1], AskOption);
+    // --wait waits for the command line's conversions; --ask leaves the files to the window.
+    if ((waits || asks) && argc >= 3 && isOption(argv[2], waits ? AskOption : WaitOption)) {
+        std::fputs("orvalen: --ask と --wait は一緒に使えません。\n", stderr);
+        return ExitStatus::ClashingOptions;
+    }
     const std::optional<QByteArray> programDirectory = locateProgramDirectory(argv[0]);
     if (!programDirectory) {
         std::fputs("orvalen: プログラムのあるフォルダーがわからないため、"
@@ -26,9 +54,11 @@ int main(int argc, char *argv[])
     }
 
     QByteArrayList arguments;
-    for (int i = waits ? 2 : 1; i < argc; ++i)
+    for (int i = (waits || asks) ? 2 : 1; i < argc; ++i)
         arguments.append(argv[i]);
     DesktopPlatform platform(arguments, *programDirectory, waits);
+    if (asks)
+        return showMainWindow(platform, platform.arguments());
     if (const std::optional<int> status = convertCommandLineNames(platform))
         return *status;
     // Waiting is for conversions of the command line; without names, there are none.
@@ -36,12 +66,5 @@ int main(int argc, char *argv[])
         std::fputs("orvalen: --wait のあとに変換するファイルの名前がありません。\n", stderr);
         return ExitStatus::Success;
     }
-
-    platform.prepareWindows();
-    if (const Result<void> showable = platform.canShowWindows(); !showable) {
-        platform.writeError(QStringLiteral("orvalen: ") + errorText(showable.error()) +
-                            QStringLiteral("\n使い方: orvalen 変換するファイル..."));
-        return ExitStatus::NoDisplay;
-    }
-    return platform.showMainWindow();
+    return showMainWindow(platform, {});
 }
