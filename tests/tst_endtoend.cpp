@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -12,11 +13,14 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
+#include <thread>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -256,6 +260,44 @@ struct SilentXServer
     ~SilentXServer() { ::close(socket); }
 };
 
+// A Wayland compositor that answers each client's first message, and does nothing more.
+struct AnsweringCompositor
+{
+    int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    std::thread answering;
+
+    explicit AnsweringCompositor(const QString &path)
+    {
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), name.size());
+        ::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::listen(socket, 8);
+        answering = std::thread([this] {
+            for (int client; (client = ::accept(socket, nullptr, nullptr)) >= 0; ::close(client)) {
+                char message[12];
+                if (::recv(client, message, sizeof message, 0) > 0)
+                    ::send(client, message, sizeof message, MSG_NOSIGNAL);
+            }
+        });
+    }
+    // Ends the waiting accept().
+    ~AnsweringCompositor()
+    {
+        ::shutdown(socket, SHUT_RDWR);
+        answering.join();
+        ::close(socket);
+    }
+};
+
+bool waylandPluginInstalled()
+{
+    return !QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms")
+                .entryList({"libqwayland*.so"})
+                .isEmpty();
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -339,23 +381,32 @@ void TestEndToEnd::namesByteForByte()
 
 void TestEndToEnd::options_data()
 {
-    QTest::addColumn<QByteArray>("option");
-    QTest::addColumn<QByteArray>("printed");
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed");
 
-    QTest::newRow("--help") << QByteArray("--help") << QByteArray("使い方: orvalen");
-    QTest::newRow("-h") << QByteArray("-h") << QByteArray("終了ステータス");
-    QTest::newRow("--version") << QByteArray("--version") << QByteArray("orvalen 2.00\n");
+    QTest::newRow("--help") << QByteArrayList{"--help"} << 0 << "使い方: orvalen";
+    QTest::newRow("-h") << QByteArrayList{"-h"} << 0 << "終了ステータス";
+    QTest::newRow("--version") << QByteArrayList{"--version"} << 0 << "orvalen 2.00\n";
+    // Without a display, files to ask about are not converted either.
+    QTest::newRow("--ask") << QByteArrayList{"--ask", "a.mp4"} << 3 << "ディスプレイがありません";
+    QTest::newRow("--ask --wait") << QByteArrayList{"--ask", "--wait", "a.mp4"} << 6
+                                  << "--ask と --wait は一緒に使えません";
+    QTest::newRow("--wait --ask") << QByteArrayList{"--wait", "--ask", "a.mp4"} << 6
+                                  << "--ask と --wait は一緒に使えません";
 }
 
 void TestEndToEnd::options()
 {
-    QFETCH(QByteArray, option);
-    QFETCH(QByteArray, printed);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
 
     ProgramDirectory directory;
-    const Run result = run(directory, {option});
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.standardOutput.contains(printed), result.standardOutput.constData());
+    const Run result = run(directory, arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    const QString output = QString::fromUtf8(result.standardOutput) + errors(directory);
+    QVERIFY2(output.contains(printed), qPrintable(output));
     QTest::qWait(500);
     QVERIFY(directory.recordedArguments().isEmpty());
 }
@@ -763,24 +814,36 @@ void TestEndToEnd::withoutUsableDisplay_data()
 {
     QTest::addColumn<QString>("variable");
     QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("told");
 
+    const QString none = "（ディスプレイがありません）";
     QTest::newRow("no display") << ""
-                                << "";
+                                << "" << none;
     QTest::newRow("an X display that does not open") << "DISPLAY"
-                                                     << ":9876";
+                                                     << ":9876" << none;
     QTest::newRow("an X server that never answers") << "DISPLAY"
-                                                    << "silent";
-    QTest::newRow("a Wayland display without a compositor") << "WAYLAND_DISPLAY"
-                                                            << "wayland-77";
+                                                    << "silent" << none;
+    QTest::newRow("a Wayland display without a compositor")
+        << "WAYLAND_DISPLAY"
+        << "wayland-77"
+        << "（Wayland のコンポジターが応答しません）: ";
+    QTest::newRow("a Wayland compositor without the toolkit's plugin")
+        << "WAYLAND_DISPLAY"
+        << "wayland-answering"
+        << "（Qt の Wayland プラグインがありません）。パッケージ qt6-wayland を";
 }
 
 void TestEndToEnd::withoutUsableDisplay()
 {
     QFETCH(QString, variable);
     QFETCH(QString, value);
+    QFETCH(QString, told);
+    if (value == "wayland-answering" && waylandPluginInstalled())
+        QSKIP("Qt's Wayland plugin is installed");
 
     ProgramDirectory directory;
     const SilentXServer silent;
+    const AnsweringCompositor compositor(directory.runtime() + "/wayland-answering");
     QProcessEnvironment environment = withoutDisplay(directory.runtime());
     if (!variable.isEmpty())
         environment.insert(variable, value == "silent"
@@ -789,7 +852,8 @@ void TestEndToEnd::withoutUsableDisplay()
     const QString errorFile = directory.path() + "/errors";
 
     QCOMPARE(run(directory, {}, environment, errorFile).exitCode, 3);
-    QVERIFY2(errors(directory).contains("ディスプレイ"), qPrintable(errors(directory)));
+    QVERIFY2(errors(directory).contains("ウィンドウを表示できません" + told),
+             qPrintable(errors(directory)));
 
     // Names are converted all the same; the naming message goes to standard error only.
     QCOMPARE(run(directory, {"first.mp4", "abc", "last.mp4"}, environment, errorFile).exitCode, 1);

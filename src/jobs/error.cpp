@@ -61,9 +61,15 @@ QString errorText(const Error &error)
         return QStringLiteral("%1: %2").arg(systemReason(error.number), error.name);
     case What::WindowModuleNotLoaded:
         return QStringLiteral("ウィンドウを表示する部分を読み込めません: %1").arg(error.name);
+    case What::NoDisplay:
+        return QStringLiteral("ウィンドウを表示できません（ディスプレイがありません）。");
     case What::DisplayNotAnswering:
-        return QStringLiteral("ウィンドウを表示できません（ディスプレイがありません）: %1")
+        return QStringLiteral(
+                   "ウィンドウを表示できません（Wayland のコンポジターが応答しません）: %1")
             .arg(error.name);
+    case What::WaylandPluginMissing:
+        return QStringLiteral("ウィンドウを表示できません（Qt の Wayland プラグインがありません）。"
+                              "パッケージ qt6-wayland をインストールしてください。");
     case What::RuntimeFolderUnusable:
         return QStringLiteral("%1: %2").arg(error.name, systemReason(error.number));
     case What::RuntimeFolderNotPrivate:

@@ -22,7 +22,9 @@ struct Error
         CompanionEnded,          // name: the companion
         CompanionStreamFailed,   // name: the companion; number
         WindowModuleNotLoaded,   // name: the loader's own words
-        DisplayNotAnswering,     // name: the display's socket; number
+        NoDisplay,               // none announced, or none answered
+        DisplayNotAnswering,     // name: the Wayland compositor's socket; number
+        WaylandPluginMissing,    // the toolkit's Wayland platform plugin
         RuntimeFolderUnusable,   // name: the folder; number
         RuntimeFolderNotPrivate, // name: the folder
         MalformedRequest,

@@ -9,4 +9,5 @@ inline constexpr int LaunchFailed = 2;     // the encoder or its companion could
 inline constexpr int NoDisplay = 3;        // no name given, and no display for the window
 inline constexpr int NotAllConverted = 4;  // some names were left out or refused, and said so
 inline constexpr int ConversionFailed = 5; // with --wait: a conversion failed or was stopped
+inline constexpr int ClashingOptions = 6;  // --ask and --wait given together
 } // namespace ExitStatus

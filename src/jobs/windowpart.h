@@ -62,8 +62,9 @@ public:
     virtual void endProgram(int exitStatus) = 0;
 
     // Shows the main window, which works through the platform, and runs until the program
-    // ends; returns its exit status.
-    virtual int runMainWindow(Platform &platform) = 0;
+    // ends; returns its exit status. Files given are offered for conversion as a drop of them
+    // on the window would be.
+    virtual int runMainWindow(Platform &platform, const QStringList &offeredFiles) = 0;
 
     // Makes the application object, unless one exists, so that an event loop can run.
     virtual void prepareEventLoop() = 0;

@@ -110,9 +110,13 @@ std::optional<QString> DesktopPlatform::chooseFileToOpen(QWidget *parent, const 
     return shown ? shown->chooseFileToOpen(parent, title, filter) : std::nullopt;
 }
 
-bool DesktopPlatform::canShowWindows()
+Result<void> DesktopPlatform::canShowWindows()
 {
-    return qApp || displayPlatform();
+    if (qApp)
+        return {};
+    if (const Result<QString> &found = displayTrial(); !found)
+        return found.error();
+    return {};
 }
 
 void DesktopPlatform::prepareWindows()
@@ -121,10 +125,10 @@ void DesktopPlatform::prepareWindows()
     loadWindowPartModule();
 }
 
-int DesktopPlatform::showMainWindow()
+int DesktopPlatform::showMainWindow(const QStringList &offeredFiles)
 {
     WindowPart *shown = windowPart();
-    return shown ? shown->runMainWindow(*this) : ExitStatus::LaunchFailed;
+    return shown ? shown->runMainWindow(*this, offeredFiles) : ExitStatus::LaunchFailed;
 }
 
 // A module that cannot be loaded is told once, on standard error.
@@ -155,8 +159,14 @@ void DesktopPlatform::startDisplayTrial()
         foundDisplay = std::async(std::launch::async, findDisplayPlatform).share();
 }
 
-const std::optional<QString> &DesktopPlatform::displayPlatform()
+const Result<QString> &DesktopPlatform::displayTrial()
 {
     startDisplayTrial();
     return foundDisplay.get();
+}
+
+std::optional<QString> DesktopPlatform::displayPlatform()
+{
+    const Result<QString> &found = displayTrial();
+    return found ? std::optional(*found) : std::nullopt;
 }

@@ -32,26 +32,29 @@ public:
     std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
                                             const QString &filter) override;
 
-    // Whether there is a display that windows and message boxes can be shown on.
-    bool canShowWindows();
+    // Whether there is a display that windows and message boxes can be shown on, or what is
+    // missing.
+    Result<void> canShowWindows();
 
     // Gets ready for the main window: tries the display on another thread while the window
     // part's module loads on this one.
     void prepareWindows();
 
-    // Shows the main window until the program ends; returns the exit status.
-    int showMainWindow();
+    // Shows the main window until the program ends; returns the exit status. Files given
+    // are offered for conversion as a drop of them on the window would be.
+    int showMainWindow(const QStringList &offeredFiles);
 
 private:
     void startDisplayTrial();
-    const std::optional<QString> &displayPlatform();
+    const Result<QString> &displayTrial();
+    std::optional<QString> displayPlatform();
     bool loadWindowPartModule();
     WindowPart *windowPart();
 
     QStringList userArguments;
     QString directory;
     bool waits;
-    std::shared_future<std::optional<QString>> foundDisplay;
+    std::shared_future<Result<QString>> foundDisplay;
     MakeWindowPart *makeWindowPart = nullptr;
     bool moduleFailed = false;
     std::unique_ptr<WindowPart> part;

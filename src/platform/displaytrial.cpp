@@ -1,5 +1,6 @@
 #include "displaytrial.h"
 
+#include "jobs/filenamebytes.h"
 #include "unixsocket.h"
 
 #include <QDir>
@@ -43,12 +44,12 @@ QByteArray waylandSocketPath()
 
 // Connects to the compositor and asks for a sync (object 1, request 0, new callback 2);
 // a compositor answers at once.
-bool waylandCompositorAnswers()
+Result<void> waylandCompositorAnswers()
 {
-    const Result<UniqueFd> connected =
-        connectUnixSocket(waylandSocketPath(), Error::What::DisplayNotAnswering);
+    const QByteArray path = waylandSocketPath();
+    const Result<UniqueFd> connected = connectUnixSocket(path, Error::What::DisplayNotAnswering);
     if (!connected)
-        return false;
+        return connected.error();
     const int socket = connected->get();
     const quint32 sync[] = {1, 12u << 16, 2};
     pollfd watched = {socket, POLLIN, 0};
@@ -56,7 +57,9 @@ bool waylandCompositorAnswers()
     const bool answers = ::send(socket, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync &&
                          ::poll(&watched, 1, int(TrialTime.count())) == 1 &&
                          ::recv(socket, reply, sizeof reply, 0) > 0;
-    return answers;
+    if (!answers)
+        return Error{Error::What::DisplayNotAnswering, 0, fileNameFromBytes(path)};
+    return {};
 }
 
 bool waylandPluginInstalled()
@@ -80,24 +83,39 @@ QStringList candidatePlatforms()
     return candidates;
 }
 
-bool displayAnswers(const QString &platform)
+// Whether windows can be shown on the platform, or what is missing.
+Result<void> displayAnswers(const QString &platform)
 {
     const QString name = platform.section(u':', 0, 0);
-    if (name == QLatin1String("xcb"))
-        return qEnvironmentVariableIsSet("DISPLAY") && xServerAnswers();
-    if (name.startsWith(QLatin1String("wayland")))
-        return waylandPluginInstalled() && waylandCompositorAnswers();
+    if (name == QLatin1String("xcb")) {
+        if (qEnvironmentVariableIsSet("DISPLAY") && xServerAnswers())
+            return {};
+        return Error{Error::What::NoDisplay};
+    }
+    if (name.startsWith(QLatin1String("wayland"))) {
+        // Without a compositor the plugin would not help: that is told first.
+        if (Result<void> answers = waylandCompositorAnswers(); !answers)
+            return answers;
+        if (!waylandPluginInstalled())
+            return Error{Error::What::WaylandPluginMissing};
+        return {};
+    }
     // Platforms without a display server to ask (offscreen, vnc, eglfs) are trusted.
-    return true;
+    return {};
 }
 
 } // namespace
 
-std::optional<QString> findDisplayPlatform()
+Result<QString> findDisplayPlatform()
 {
+    Error missing{Error::What::NoDisplay};
     for (const QString &platform : candidatePlatforms()) {
-        if (displayAnswers(platform))
+        const Result<void> answers = displayAnswers(platform);
+        if (answers)
             return platform;
+        // What Wayland lacks says more than that there is no display.
+        if (missing.what == Error::What::NoDisplay)
+            missing = answers.error();
     }
-    return std::nullopt;
+    return missing;
 }

@@ -1,4 +1,5 @@
 #include "jobs/commandlinebatch.h"
+#include "jobs/error.h"
 #include "jobs/exitstatus.h"
 #include "platform/desktopplatform.h"
 #include "platform/programlocation.h"
@@ -6,6 +7,28 @@
 
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+// The argument after the last one is a null pointer.
+bool isOption(const char *argument, const char *option)
+{
+    return argument && std::strcmp(argument, option) == 0;
+}
+
+// Shows the main window, which first offers the given files for conversion.
+int showMainWindow(DesktopPlatform &platform, const QStringList &offeredFiles)
+{
+    platform.prepareWindows();
+    if (const Result<void> showable = platform.canShowWindows(); !showable) {
+        platform.writeError(QStringLiteral("orvalen: ") + errorText(showable.error()) +
+                            QStringLiteral("\n使い方: orvalen 変換するファイル..."));
+        return ExitStatus::NoDisplay;
+    }
+    return platform.showMainWindow(offeredFiles);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,7 +38,13 @@ int main(int argc, char *argv[])
             return ExitStatus::Success;
         }
     }
-    const bool waits = argc >= 2 && std::strcmp(argv[1], WaitOption) == 0;
+    const bool waits = isOption(argv[1], WaitOption);
+    const bool asks = isOption(argv[1], AskOption);
+    // --wait waits for the command line's conversions; --ask leaves the files to the window.
+    if ((waits || asks) && argc >= 3 && isOption(argv[2], waits ? AskOption : WaitOption)) {
+        std::fputs("orvalen: --ask と --wait は一緒に使えません。\n", stderr);
+        return ExitStatus::ClashingOptions;
+    }
     const std::optional<QByteArray> programDirectory = locateProgramDirectory(argv[0]);
     if (!programDirectory) {
         std::fputs("orvalen: プログラムのあるフォルダーがわからないため、"
@@ -25,9 +54,11 @@ int main(int argc, char *argv[])
     }
 
     QByteArrayList arguments;
-    for (int i = waits ? 2 : 1; i < argc; ++i)
+    for (int i = (waits || asks) ? 2 : 1; i < argc; ++i)
         arguments.append(argv[i]);
     DesktopPlatform platform(arguments, *programDirectory, waits);
+    if (asks)
+        return showMainWindow(platform, platform.arguments());
     if (const std::optional<int> status = convertCommandLineNames(platform))
         return *status;
     // Waiting is for conversions of the command line; without names, there are none.
@@ -35,13 +66,5 @@ int main(int argc, char *argv[])
         std::fputs("orvalen: --wait のあとに変換するファイルの名前がありません。\n", stderr);
         return ExitStatus::Success;
     }
-
-    platform.prepareWindows();
-    if (!platform.canShowWindows()) {
-        std::fputs("orvalen: ウィンドウを表示できません（ディスプレイがありません）。\n"
-                   "使い方: orvalen 変換するファイル...\n",
-                   stderr);
-        return ExitStatus::NoDisplay;
-    }
-    return platform.showMainWindow();
+    return showMainWindow(platform, {});
 }

@@ -11,3 +11,7 @@ std::optional<QByteArrayView> optionReply(QByteArrayView argument);
 
 // Given as the first argument: the program returns only once its conversions have ended.
 inline constexpr char WaitOption[] = "--wait";
+
+// Given as the first argument: the names are not converted at once but offered in the main
+// window, as a drop of those files would be. The desktop entry opens files this way.
+inline constexpr char AskOption[] = "--ask";

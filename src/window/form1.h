@@ -22,6 +22,10 @@ public:
     // Shows the window in the middle of its screen.
     void showCentered();
 
+    // Lists the files in a confirmation and, on OK, converts them as one batch with the
+    // window's channel and bitrate choices. It runs from the event loop, after this returns.
+    void askToConvert(const QStringList &files);
+
     // Converts input into the MP3 beside it with the window's channel and bitrate choices,
     // unless the batch already writes that MP3.
     JobResult Execute_choosefilename(const QString &input, BatchOutputs &batch);

@@ -62,12 +62,19 @@ void Form1::inputfn_OLEDragDrop(QDropEvent *event)
 }
 
 // The drag source stays inside its drag until the drop returns, so the drop only copies
-// the file list out; the batch, with its modal boxes, runs from the event loop afterwards.
+// the file list out.
 void Form1::Form_OLEDragDrop(QDropEvent *event)
 {
     takeAsCopy(event);
     if (const std::optional<QStringList> files = droppedFiles(event->mimeData()))
-        QTimer::singleShot(0, this, [this, files = *files] { convertDroppedFiles(files); });
+        askToConvert(*files);
+}
+
+// The batch, with its modal boxes, runs from the event loop: after the drop has returned,
+// or over the window once it is shown.
+void Form1::askToConvert(const QStringList &files)
+{
+    QTimer::singleShot(0, this, [this, files] { convertDroppedFiles(files); });
 }
 
 void Form1::convertDroppedFiles(const QStringList &files)

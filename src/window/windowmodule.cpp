@@ -13,11 +13,13 @@ class WindowModule final : public DesktopWindowPart
 public:
     using DesktopWindowPart::DesktopWindowPart;
 
-    int runMainWindow(Platform &platform) override
+    int runMainWindow(Platform &platform, const QStringList &offeredFiles) override
     {
         application();
         Form1 window(platform);
         window.showCentered();
+        if (!offeredFiles.isEmpty())
+            window.askToConvert(offeredFiles);
         return QApplication::exec();
     }
 
