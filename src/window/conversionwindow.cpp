@@ -16,6 +16,7 @@ namespace {
 
 constexpr int WidthInCharacters = 38;
 constexpr int NoteLines = 8;
+constexpr int ShortestListRows = 3;
 
 } // namespace
 
@@ -153,7 +154,9 @@ void ConversionWindow::fitToScreen()
         isVisible() ? frameGeometry().size() - size() : QSize(0, 2 * fontMetrics().height());
     const int tallest = available.height() - frame.height();
     const int listWanted = list->widget()->sizeHint().height();
-    const int others = layout()->sizeHint().height() - list->sizeHint().height();
+    // A scroll area would otherwise keep room for a few rows, which one conversion lacks.
+    list->setMinimumHeight(std::min(listWanted, ShortestListRows * rowHeight()));
+    const int others = layout()->minimumSize().height() - list->minimumHeight();
     setMaximumHeight(tallest);
     resize(width(), std::min(others + listWanted, tallest));
 
@@ -166,6 +169,11 @@ void ConversionWindow::fitToScreen()
     whole.moveRight(std::min(whole.right(), available.right()));
     whole.moveLeft(std::max(whole.left(), available.left()));
     move(whole.topLeft());
+}
+
+int ConversionWindow::rowHeight() const
+{
+    return conversions.isEmpty() ? 0 : conversions.constFirst()->sizeHint().height();
 }
 
 #include "moc_conversionwindow.cpp"

@@ -39,6 +39,7 @@ private:
     void stopOrClose();
     void fitLater();
     void fitToScreen();
+    int rowHeight() const;
 
     BatchControl &control;
     WrappedText *notes;
