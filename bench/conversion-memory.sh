@@ -11,11 +11,12 @@
 #
 # The encoder is a stand-in shell script that writes one line and then waits HOLD_SECONDS
 # (120 unless set) without reading anything or using the CPU, so the figure is about Orvalen
-# alone. It exits 0 when told to stop, so every window closes as after a good conversion.
+# alone. It exits 0 when told to stop, so every batch's window closes as after good
+# conversions. One batch shows one window of 31 rows; 31 launches show 31 windows of one.
 #
 # Usage: bench/conversion-memory.sh [directory holding orvalen and orvalen-conversion (build)]
 # Needs: Xvfb, openbox, xdotool, xprop (x11-utils); `import` (imagemagick) for the screenshot
-# written to SCREENSHOT (/tmp/bench-31-windows.png unless set; empty for none).
+# written to SCREENSHOT (/tmp/bench-31-conversions.png unless set; empty for none).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bench_name=conversion-memory.sh
@@ -24,7 +25,7 @@ source bench/lib.sh
 built=${1:-build}
 runs=${RUNS:-3}
 hold=${HOLD_SECONDS:-120}
-screenshot=${SCREENSHOT-/tmp/bench-31-windows.png}
+screenshot=${SCREENSHOT-/tmp/bench-31-conversions.png}
 count=${CONVERSIONS:-31}
 work=$(mktemp -d)
 prog=$work/program
@@ -98,13 +99,17 @@ export QT_QPA_PLATFORM=xcb
 start_xvfb "$work"
 start_openbox "$work"
 
-conversion_windows() {
-    { xdotool search --onlyvisible --name ' - Orvalen$' 2>/dev/null || true; } | wc -l
+# How many conversions the batches' windows show running, summed from their titles
+# ("31個中 31個変換中 - Orvalen").
+conversions_shown() {
+    { xdotool search --onlyvisible --name ' - Orvalen$' 2>/dev/null || true; } |
+        while read -r id; do xdotool getwindowname "$id" 2>/dev/null || true; done |
+        sed -n 's/.*[^0-9]\([0-9][0-9]*\)個変換中.*/\1/p' | awk '{ shown += $1 } END { print shown + 0 }'
 }
 
 kb_to_mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb * 1024 / 1e6 }'; }
 
-# One run: main window open, 31 conversions started one way, their windows mapped, then the
+# One run: main window open, 31 conversions started one way, shown running, then the
 # memory of Orvalen's processes, left in pss, rss, private (kB: pages no other process maps),
 # main_pss, processes, companions and others (processes not ours that map Qt).
 measure_once() {
@@ -120,9 +125,9 @@ measure_once() {
         for name in "${inputs[@]}"; do "$prog/orvalen" "$name" >>"$work/orvalen.log" 2>&1; done
     fi
 
-    for _ in {1..600}; do (($(conversion_windows) >= count)) && break; sleep 0.1; done
-    (($(conversion_windows) == count)) ||
-        { cat "$work/orvalen.log" >&2; fail "$(conversion_windows) of $count conversion windows shown"; }
+    for _ in {1..600}; do (($(conversions_shown) >= count)) && break; sleep 0.1; done
+    (($(conversions_shown) == count)) ||
+        { cat "$work/orvalen.log" >&2; fail "$(conversions_shown) of $count conversions shown running"; }
     sleep 2
     if [[ -n $screenshot && $way == batch && ! -e $work/screenshot-taken ]]; then
         import -window root "$screenshot" && : >"$work/screenshot-taken"
@@ -142,7 +147,7 @@ measure_once() {
         fi
     done
 
-    # The encoders stop with status 0, their windows close and the companion leaves by itself.
+    # The encoders stop with status 0, the windows close and the companion leaves by itself.
     end_listed encoder_pids
     for _ in {1..100}; do [[ $(own_pids) == "$main_pid" ]] && break; sleep 0.1; done
     end_listed own_pids
@@ -172,5 +177,5 @@ echo "Machine: $(machine); encoder: stand-in that waits ${hold} s"
 scenario batch "$count conversions (one batch)"
 scenario separate "$count conversions ($count launches)"
 if [[ -n $screenshot && -e $work/screenshot-taken ]]; then
-    echo "Screenshot of the $count windows: $screenshot"
+    echo "Screenshot of the $count conversions in one batch: $screenshot"
 fi
