@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
+#include <QPixmap>
 #include <QTranslator>
 
 QString applicationTitle()
@@ -15,11 +17,20 @@ QString applicationTitle()
 
 namespace {
 
+// Read as PNG by the toolkit's own reader: left to guess the format, a reader first loads
+// every image format plugin (and the JPEG library) to ask each whether it reads PNG.
+QPixmap pngPixmap(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QIcon programIcon()
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/orvalen-16.png"));
-    icon.addFile(QStringLiteral(":/icons/orvalen-32.png"));
+    icon.addPixmap(pngPixmap(QStringLiteral(":/icons/orvalen-16.png")));
+    icon.addPixmap(pngPixmap(QStringLiteral(":/icons/orvalen-32.png")));
     return icon;
 }
 
