@@ -10,6 +10,10 @@
 #include <QPixmap>
 #include <QTranslator>
 
+#include <future>
+
+#include <fontconfig/fontconfig.h>
+
 QString applicationTitle()
 {
     return QStringLiteral("Orvalen");
@@ -46,6 +50,10 @@ void installJapaneseTranslation(QApplication &application)
 
 std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
 {
+    // fontconfig reads its configuration and font caches on another core while the toolkit
+    // loads its platform and connects to the display: several milliseconds that the first
+    // text would otherwise wait for.
+    std::future<FcBool> fonts = std::async(std::launch::async, FcInit);
     const ToolkitArguments toolkit =
         toolkitArguments({"orvalen", "-platform", displayPlatform.toUtf8()});
     auto application = std::make_unique<QApplication>(toolkit.count, toolkit.values);
@@ -54,5 +62,6 @@ std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
     QApplication::setWindowIcon(programIcon());
     QApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
     installJapaneseTranslation(*application);
+    fonts.wait();
     return application;
 }
