@@ -26,7 +26,7 @@ make_work_dir
 
 # "MAPPED_MS PAINT_MS" from firstpaint's verbose line in the file $1.
 mapped_and_painted() {
-    sed -n 's/.*mapped at \([0-9.]*\) ms, first damage at \([0-9.]*\) ms.*/\1 \2/p' "$1"
+    sed -n 's/.*mapped at \([0-9.]*\) ms, .*, first damage at \([0-9.]*\) ms.*/\1 \2/p' "$1"
 }
 
 check_late_painter() {

@@ -6,8 +6,9 @@
 //
 // The server reports damage only for drawing into the window, not for mapping it: a window
 // whose background is None (as the toolkit's are) shows nothing until the program draws.
-// With --verbose it also tells on standard error when the window was created and mapped,
-// the first damaged rectangle, and when the damage has covered the whole window. With
+// With --verbose it also tells on standard error when the window was created, mapped and
+// first exposed (the Expose event asks the program to draw; the damage follows once it has
+// drawn), the first damaged rectangle, and when the damage has covered the whole window. With
 // --shot FILE it grabs the server at the first damage and writes the window's pixels to
 // FILE as a PPM picture, to see what had been drawn by then.
 //
@@ -37,7 +38,7 @@ struct window {
     xcb_window_t id;
     xcb_damage_damage_t damage;
     int owner; // the owning process when it is the program or its descendant, 0 if not, -1 unknown
-    double created_ms, mapped_ms;
+    double created_ms, mapped_ms, exposed_ms;
 };
 
 static xcb_connection_t *connection;
@@ -153,15 +154,16 @@ static struct window *find_window(xcb_window_t id)
     return NULL;
 }
 
-// Watches a new window on the root: its drawing, and its mapping for the verbose report.
+// Watches a new window on the root: its drawing, and its mapping and exposure for the
+// verbose report.
 static void watch(xcb_window_t id, double seen)
 {
     if (window_count == MostWindows)
         return;
     struct window *window = &windows[window_count++];
-    *window = (struct window){id, xcb_generate_id(connection), -1, seen, -1};
+    *window = (struct window){id, xcb_generate_id(connection), -1, seen, -1, -1};
     xcb_damage_create(connection, window->damage, id, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
-    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE;
     xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
 }
@@ -251,6 +253,11 @@ static void on_event(const xcb_generic_event_t *event, double seen)
         struct window *window = find_window(mapped->window);
         if (window && window->mapped_ms < 0)
             window->mapped_ms = seen;
+    } else if (type == XCB_EXPOSE) {
+        const xcb_expose_event_t *exposed = (const void *)event;
+        struct window *window = find_window(exposed->window);
+        if (window && window->exposed_ms < 0)
+            window->exposed_ms = seen;
     } else if (type == damage_extension->first_event + XCB_DAMAGE_NOTIFY) {
         on_damage((const void *)event, seen);
     }
@@ -261,10 +268,10 @@ static void report_verbose(void)
 {
     fprintf(stderr,
             "firstpaint: window 0x%x of process %d (%dx%d): created at %.1f ms, mapped at "
-            "%.1f ms, first damage at %.1f ms (%dx%d at %d,%d), whole window damaged at "
-            "%.1f ms\n",
+            "%.1f ms, exposed at %.1f ms, first damage at %.1f ms (%dx%d at %d,%d), whole "
+            "window damaged at %.1f ms\n",
             painted->id, painted->owner, geometry.width, geometry.height, painted->created_ms,
-            painted->mapped_ms, paint_ms, first_area.width, first_area.height, first_area.x,
+            painted->mapped_ms, painted->exposed_ms, paint_ms, first_area.width, first_area.height, first_area.x,
             first_area.y, covered_ms);
 }
 

@@ -5,8 +5,14 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
+#include <QPixmap>
 #include <QTranslator>
+
+#include <future>
+
+#include <fontconfig/fontconfig.h>
 
 QString applicationTitle()
 {
@@ -15,11 +21,20 @@ QString applicationTitle()
 
 namespace {
 
+// Read as PNG by the toolkit's own reader: left to guess the format, a reader first loads
+// every image format plugin (and the JPEG library) to ask each whether it reads PNG.
+QPixmap pngPixmap(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QIcon programIcon()
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/orvalen-16.png"));
-    icon.addFile(QStringLiteral(":/icons/orvalen-32.png"));
+    icon.addPixmap(pngPixmap(QStringLiteral(":/icons/orvalen-16.png")));
+    icon.addPixmap(pngPixmap(QStringLiteral(":/icons/orvalen-32.png")));
     return icon;
 }
 
@@ -35,6 +50,10 @@ void installJapaneseTranslation(QApplication &application)
 
 std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
 {
+    // fontconfig reads its configuration and font caches on another core while the toolkit
+    // loads its platform and connects to the display: several milliseconds that the first
+    // text would otherwise wait for.
+    std::future<FcBool> fonts = std::async(std::launch::async, FcInit);
     const ToolkitArguments toolkit =
         toolkitArguments({"orvalen", "-platform", displayPlatform.toUtf8()});
     auto application = std::make_unique<QApplication>(toolkit.count, toolkit.values);
@@ -43,5 +62,6 @@ std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
     QApplication::setWindowIcon(programIcon());
     QApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
     installJapaneseTranslation(*application);
+    fonts.wait();
     return application;
 }
