@@ -11,7 +11,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The program's only window: one conversion set up by hand, or files dropped on it.
+// The program's only window: one conversion set up by hand, or files dropped on it or
+// opened with it from the desktop.
 class Form1 : public QWidget
 {
     Q_OBJECT
