@@ -4,6 +4,7 @@
 #include "conversionrow.h"
 #include "wrappedtext.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -145,7 +146,7 @@ void ConversionWindow::fitLater()
 }
 
 // As tall as the list needs, but no taller than the screen, whose list then scrolls; wholly
-// on the screen, centred there when first shown.
+// on the screen, centred there when first shown (set off from other batches' windows).
 void ConversionWindow::fitToScreen()
 {
     const QRect available = screen()->availableGeometry();
@@ -161,14 +162,27 @@ void ConversionWindow::fitToScreen()
     resize(width(), std::min(others + listWanted, tallest));
 
     QRect whole(isVisible() ? frameGeometry().topLeft() : pos(), size() + frame);
-    if (!placed)
-        whole.moveCenter(available.center());
+    if (!placed) {
+        const int step = 2 * fontMetrics().height();
+        whole.moveCenter(available.center() + QPoint(step, step) * (otherBatchWindows() % 4));
+    }
     placed = true;
     whole.moveBottom(std::min(whole.bottom(), available.bottom()));
     whole.moveTop(std::max(whole.top(), available.top()));
     whole.moveRight(std::min(whole.right(), available.right()));
     whole.moveLeft(std::max(whole.left(), available.left()));
     move(whole.topLeft());
+}
+
+// Other batches' windows already shown: a new one is set off from them, so that none hides
+// another whole.
+int ConversionWindow::otherBatchWindows() const
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return int(std::count_if(windows.cbegin(), windows.cend(), [this](const QWidget *window) {
+        return window != this && window->isVisible() &&
+               qobject_cast<const ConversionWindow *>(window);
+    }));
 }
 
 int ConversionWindow::rowHeight() const

@@ -39,6 +39,7 @@ private:
     void stopOrClose();
     void fitLater();
     void fitToScreen();
+    int otherBatchWindows() const;
     int rowHeight() const;
 
     BatchControl &control;
