@@ -17,6 +17,7 @@
 #include <thread>
 
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -414,7 +415,8 @@ void TestEndToEnd::options()
 void TestEndToEnd::encoderStartsClean()
 {
     // Started with a descriptor of ours open and signals ignored: none of it may reach the
-    // encoder, which runs in a session of its own with standard input from /dev/null.
+    // encoder, which runs in a session of its own with standard input from /dev/null, and
+    // yields to the desktop.
     ProgramDirectory directory;
     QProcess shell;
     shell.setProcessEnvironment(withoutDisplay(directory.runtime()));
@@ -433,6 +435,8 @@ void TestEndToEnd::encoderStartsClean()
     QCOMPARE(directory.recordedFact("signals"),
              "SigBlk: 0000000000000000\nSigIgn: 0000000000000000");
     QVERIFY(directory.recordedFact("session").toLongLong() != ::getsid(0));
+    QCOMPARE(directory.recordedFact("niceness").toInt(),
+             std::min(::getpriority(PRIO_PROCESS, 0) + 10, 19));
 }
 
 void TestEndToEnd::reachedThroughALink()

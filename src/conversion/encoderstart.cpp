@@ -2,6 +2,7 @@
 #include "encoderstart.h"
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 
@@ -20,6 +21,23 @@ int reportFailure(int error)
     return 127;
 }
 
+// Encoders yield to the desktop: with a batch of them on every core, the companion and its
+// window still answer at once; alone, an encoder runs as fast as before. The encoder's
+// session is its own, which the kernel may schedule as a group of its own: that group
+// yields too. Where either cannot be lowered, the encoder runs as it is.
+void yieldToTheDesktop()
+{
+    ::nice(EncoderNiceness);
+    const int group = ::open("/proc/self/autogroup", O_WRONLY | O_CLOEXEC);
+    if (group < 0)
+        return;
+    char niceness[4];
+    const std::to_chars_result text =
+        std::to_chars(niceness, niceness + sizeof niceness, EncoderNiceness);
+    [[maybe_unused]] const ssize_t written = ::write(group, niceness, text.ptr - niceness);
+    ::close(group);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -33,6 +51,7 @@ int main(int argc, char *argv[])
     // The companion ended before the signal was asked for: nobody would watch the encoder.
     if (::getppid() != companion)
         return reportFailure(ESRCH);
+    yieldToTheDesktop();
     ::execv(argv[2], argv + 2);
     return reportFailure(errno);
 }
