@@ -6,12 +6,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
