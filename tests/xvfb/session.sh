@@ -32,7 +32,7 @@ marked_processes() {
     for environ in /proc/[0-9]*/environ; do
         pid=${environ//[^0-9]/}
         [[ -O $environ && $pid != "$$" && $pid != "$BASHPID" ]] || continue
-        [[ -z ${1:-} || $(readlink "/proc/$pid/exe" 2>/dev/null) == "$1" ]] || continue
+        [[ -z ${1:-} || /proc/$pid/exe -ef $1 ]] || continue
         mapfile -d '' variables 2>/dev/null <"$environ" || continue
         for variable in "${variables[@]}"; do
             if [[ $variable == "ORVALEN_TEST_RUN=$work" ]]; then echo "$pid" && break; fi
