@@ -52,7 +52,12 @@ export UBSAN_OPTIONS=log_path=$work/report:print_stacktrace=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$work/leaks:print_suppressions=0
 printf 'leak:%s\n' xcb_connect_to_fd libdbus-1.so >"$work/leaks"
 status=0
-(cd build-asan && ctest --output-on-failure --parallel "$((2 * $(nproc)))") || status=$?
+(cd build-asan && ctest --output-on-failure --parallel "$((2 * $(nproc)))" --label-exclude xvfb) ||
+    status=$?
+# The window tests after the others, one per core, so that neither slows the windows of the
+# other.
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" --label-regex xvfb) ||
+    status=$?
 reports=("$work"/report.*)
 if [[ -e ${reports[0]} ]]; then
     cat "${reports[@]}" >&2

@@ -25,7 +25,7 @@ run_batch() {
         fail "orvalen $* ended with status $?"
 }
 encoders_holding() { (($(find "$program_dir" -name 'holding.*' | wc -l) == $1)); }
-shown() { xdotool search --onlyvisible --name ' - Orvalen$' 2>/dev/null | grep -qx "$1"; }
+shown() { xdotool search --onlyvisible --name ' - Orvalen$' 2>/dev/null | grep -x "$1" >/dev/null; }
 title_of() { xdotool getwindowname "$1" 2>/dev/null || true; }
 companion_lives() { kill -0 "$companion" 2>/dev/null && [[ $(companion_pid) == "$companion" ]]; }
 closed_window_gone() { ! shown "$closed"; }
