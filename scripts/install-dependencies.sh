@@ -18,6 +18,7 @@ packages=(
     fonts-ipafont-gothic            # IPAPGothic, the window's Japanese font
     ffmpeg                          # the encoder, and ffprobe to check what it wrote
     xvfb xauth xdotool x11-utils    # a real X server for the window tests
+    openbox                         # a window manager there, to close windows as a user does
     python3-gi gir1.2-gtk-3.0       # a GTK 3 program to drag files from
     fonts-noto-cjk                  # a second Japanese font for the window's layout test
     exfatprogs exfat-fuse           # a case-blind disk for the output tests (as root)
@@ -37,7 +38,6 @@ fi
 if [[ ${1-} == bench ]]; then
     packages+=(
         hyperfine time              # timing whole commands; /usr/bin/time -v for peak RSS
-        openbox                     # a window manager on the benchmarks' X server
         libxcb-damage0-dev          # bench/firstpaint.c sees the first drawing in a window
         imagemagick                 # screenshots in bench/first-paint-check.sh
     )

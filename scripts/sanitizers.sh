@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the test suites built with AddressSanitizer and UndefinedBehaviorSanitizer (gcc, in
-# build-asan/; the tests that need Xvfb are left out) and, beside them, fuzzes the file-name
-# handling with the libFuzzer target fuzz_names (clang, in build-fuzz/) on the seeds in
+# build-asan/; the window tests on Xvfb too) and, beside them, fuzzes the file-name handling
+# with the libFuzzer target fuzz_names (clang, in build-fuzz/) on the seeds in
 # tests/fuzz-corpus/.
 # Usage: scripts/sanitizers.sh [inputs to fuzz (500000, about a minute of one core)]
 set -euo pipefail
@@ -39,18 +39,31 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
     -DCMAKE_MODULE_LINKER_FLAGS="$flags"
 cmake --build build-asan --parallel "$(nproc)"
 
-# Each process writes its reports to a file of its own: the companion that runs the encoders
-# outlives the program the test started, and nobody reads its standard error.
-export ASAN_OPTIONS=log_path=$work/report UBSAN_OPTIONS=log_path=$work/report:print_stacktrace=1
+# Each process writes its reports to a file of its own, named for its program: the companion
+# that runs the encoders outlives the program the test started, and nobody reads its
+# standard error. Beside ASan, gcc's UBSan writes its own message to standard error whatever
+# log_path says: each of its errors aborts, and ASan's report of that abort, with the stack
+# where it happened, goes to the file.
+export ASAN_OPTIONS=log_path=$work/report:log_exe_name=1:handle_abort=1
+export UBSAN_OPTIONS=log_path=$work/report:print_stacktrace=1:abort_on_error=1
+# Two leaks are no fault to report: the display trial keeps its X connection until the
+# program ends, on purpose (an X server resets when its last client leaves); and libdbus
+# keeps a read buffer of the session bus that Qt's D-Bus thread never closes.
+export LSAN_OPTIONS=suppressions=$work/leaks:print_suppressions=0
+printf 'leak:%s\n' xcb_connect_to_fd libdbus-1.so >"$work/leaks"
 status=0
 (cd build-asan && ctest --output-on-failure --parallel "$((2 * $(nproc)))" --label-exclude xvfb) ||
+    status=$?
+# The window tests after the others, one per core, so that neither slows the windows of the
+# other.
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)" --label-regex xvfb) ||
     status=$?
 reports=("$work"/report.*)
 if [[ -e ${reports[0]} ]]; then
     cat "${reports[@]}" >&2
     status=1
 fi
-unset ASAN_OPTIONS UBSAN_OPTIONS
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
 fuzz_status=0
 wait "$fuzzer" || fuzz_status=$?

@@ -8,12 +8,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include <netinet/in.h>
@@ -240,25 +242,60 @@ private:
     QString loop;
 };
 
-// An X server that takes connections and never answers them.
-struct SilentXServer
+// An X server that takes connections and never answers them: a private Xvfb, which picks a
+// free display itself, stopped once it listens. The kernel still queues the connections.
+class SilentXServer
 {
-    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    int display = 0;
-
+public:
     SilentXServer()
     {
-        for (display = 90; display < 190; ++display) {
-            sockaddr_in address = {};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(6000 + display);
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
-                break;
+        server.setStandardErrorFile(QProcess::nullDevice());
+        server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
+        while (!server.canReadLine() && server.waitForReadyRead(10'000)) {
         }
-        ::listen(socket, 8);
+        if (const QByteArray number = server.readLine().trimmed(); !number.isEmpty()) {
+            display = ':' + QString::fromLatin1(number);
+            ::kill(pid_t(server.processId()), SIGSTOP);
+        }
     }
-    ~SilentXServer() { ::close(socket); }
+    ~SilentXServer()
+    {
+        if (server.state() == QProcess::NotRunning)
+            return;
+        ::kill(pid_t(server.processId()), SIGCONT);
+        server.terminate();
+        if (!server.waitForFinished(5'000))
+            server.kill();
+        server.waitForFinished();
+    }
+    SilentXServer(const SilentXServer &) = delete;
+    SilentXServer &operator=(const SilentXServer &) = delete;
+
+    // Empty when Xvfb did not start.
+    QString display;
+
+private:
+    QProcess server;
+};
+
+// A display where no X server listens: its TCP port, picked by the kernel, is held bound
+// here and never listened on.
+struct AbsentXServer
+{
+    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    QString display;
+
+    AbsentXServer()
+    {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(socket, reinterpret_cast<sockaddr *>(&address), size) == 0 &&
+            ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+            display = QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port) - 6000);
+    }
+    ~AbsentXServer() { ::close(socket); }
 };
 
 // A Wayland compositor that answers each client's first message, and does nothing more.
@@ -824,7 +861,7 @@ void TestEndToEnd::withoutUsableDisplay_data()
     QTest::newRow("no display") << ""
                                 << "" << none;
     QTest::newRow("an X display that does not open") << "DISPLAY"
-                                                     << ":9876" << none;
+                                                     << "absent" << none;
     QTest::newRow("an X server that never answers") << "DISPLAY"
                                                     << "silent" << none;
     QTest::newRow("a Wayland display without a compositor")
@@ -845,14 +882,24 @@ void TestEndToEnd::withoutUsableDisplay()
     if (value == "wayland-answering" && waylandPluginInstalled())
         QSKIP("Qt's Wayland plugin is installed");
 
+    std::optional<SilentXServer> silent;
+    if (value == "silent") {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+            QSKIP("Xvfb is not installed");
+        value = silent.emplace().display;
+        QVERIFY2(!value.isEmpty(), "Xvfb did not start");
+    }
+    const AbsentXServer absent;
+    if (value == "absent") {
+        QVERIFY(!absent.display.isEmpty());
+        value = absent.display;
+    }
+
     ProgramDirectory directory;
-    const SilentXServer silent;
     const AnsweringCompositor compositor(directory.runtime() + "/wayland-answering");
     QProcessEnvironment environment = withoutDisplay(directory.runtime());
     if (!variable.isEmpty())
-        environment.insert(variable, value == "silent"
-                                         ? QStringLiteral("127.0.0.1:%1").arg(silent.display)
-                                         : value);
+        environment.insert(variable, value);
     const QString errorFile = directory.path() + "/errors";
 
     QCOMPARE(run(directory, {}, environment, errorFile).exitCode, 3);

@@ -23,7 +23,7 @@ only_window_is() {
 no_window_left() {
     [[ -z $(batch_windows) ]]
 }
-companion_gone() { ! pgrep -f "^$program_dir/orvalen-conversion" >/dev/null; }
+companion_gone() { [[ -z $(companion_pid) ]]; }
 
 (cd "$work" && "$program_dir/orvalen" ok.wav fail.wav slow.wav) >"$work/orvalen.log" 2>&1 ||
     fail "orvalen ended with status $?"

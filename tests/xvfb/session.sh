@@ -11,19 +11,47 @@ work=$(realpath "$(mktemp -d)")
 # A space in the program's own directory: the encoder path must survive it too.
 program_dir="$work/program dir"
 started=()
+# Every process of this test carries this mark in its environment, also those it does not
+# start itself: the companion that the program starts detached, and the encoders.
+export ORVALEN_TEST_RUN=$work
 
-# Ends one process that this test started: politely, then for sure after 5 seconds.
+# Ends processes that this test started: politely, then for sure after 5 seconds.
 stop() {
-    kill "$1" 2>/dev/null || return 0
-    timeout 5 tail -s 0.1 --pid="$1" -f /dev/null || kill -KILL "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
+    local pid
+    kill "$@" 2>/dev/null || true
+    for pid; do
+        timeout 5 tail -s 0.1 --pid="$pid" -f /dev/null || kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+}
+
+# Prints the ids of this user's processes that carry this test's mark, the test's own shells
+# left out; with a program's path, only those running that program.
+marked_processes() {
+    local environ pid variables variable
+    for environ in /proc/[0-9]*/environ; do
+        pid=${environ//[^0-9]/}
+        [[ -O $environ && $pid != "$$" && $pid != "$BASHPID" ]] || continue
+        [[ -z ${1:-} || /proc/$pid/exe -ef $1 ]] || continue
+        mapfile -d '' variables 2>/dev/null <"$environ" || continue
+        for variable in "${variables[@]}"; do
+            if [[ $variable == "ORVALEN_TEST_RUN=$work" ]]; then echo "$pid" && break; fi
+        done
+    done
+}
+
+companion_pid() {
+    marked_processes "$program_dir/orvalen-conversion"
 }
 
 cleanup() {
-    # The companion that shows conversion windows is detached: end it by its path. Then
-    # newest first, so the X server outlives its clients.
-    local i
-    pkill -f "^$program_dir/orvalen-conversion" 2>/dev/null || true
+    # First the marked processes that the test did not start itself; then, newest first,
+    # those it did, so that the X server outlives its clients.
+    local pid others=() i
+    for pid in $(marked_processes); do
+        [[ " ${started[*]} " == *" $pid "* ]] || others+=("$pid")
+    done
+    ((${#others[@]} == 0)) || stop "${others[@]}"
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do stop "${started[i]}"; done
     rm -rf "$work"
 }
