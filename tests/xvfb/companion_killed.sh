@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main window follows its batch until its conversions end: when the session's companion
-# is killed mid-way, a box names the file whose conversion was lost.
+# is killed mid-way, a box names the file whose conversion was lost, and the companion, the
+# program's child, is reaped at once rather than left a zombie.
 # Usage: companion_killed.sh <built orvalen>
 set -euo pipefail
 # shellcheck source=tests/xvfb/session.sh
@@ -24,6 +25,8 @@ companion=$(awk '{ print $4 }' "/proc/$encoder/stat")
     fail "the encoder's parent is not the companion"
 kill -KILL "$companion"
 
+reaped() { [[ ! -e /proc/$companion ]]; }
+wait_for "the companion to be reaped" reaped
 told() { grep -qF '変換を見守るプログラムが途中で終わりました' "$work/orvalen.log"; }
 wait_for "the main window to tell that the companion ended" told
 wait_for "the box" find_box
