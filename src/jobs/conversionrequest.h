@@ -32,8 +32,8 @@ struct ConversionRequest
     bool operator==(const ConversionRequest &) const = default;
 };
 
-// Whether the request names an encoder and an output, and an absolute working directory: one
-// that no program of ours would send is refused, and its stream is served no further.
+// Whether the request names an encoder and an output, and an absolute working directory: a
+// stream that holds one that no program of ours would send is closed, and shows nothing.
 bool isWellFormed(const ConversionRequest &request);
 
 // Stop every conversion that this stream asked for.

@@ -9,6 +9,7 @@ source "$(dirname "$0")/session.sh"
 
 make_program_dir "$1"
 # An encoder that runs until it is ended, and says who it is.
+# shellcheck disable=SC2016 # expanded by the encoder's shell
 printf '#!/bin/sh\necho $$ >"$(dirname "$0")/../encoder.pid"\nexec sleep 60\n' \
     >"$program_dir/cores/ffmpeg"
 touch "$work/long.wav"
