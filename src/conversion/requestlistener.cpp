@@ -157,13 +157,10 @@ bool RequestConnection::hasClientGone() const
 // A client that has gone is still shown its notes, which ask for no answer.
 void RequestConnection::take(const ProgramMessage &message, bool clientGone)
 {
-    const bool first = !clientVersion;
-    if (first)
-        clientVersion = 1;
-    if (const auto *hello = std::get_if<Hello>(&message)) {
+    const bool first = !std::exchange(anyMessageTaken, true);
+    if (std::holds_alternative<Hello>(message)) {
         if (!first)
             return refuse(QStringLiteral("要求のあとに Hello が来ました"));
-        clientVersion = hello->version;
         return;
     }
     if (const auto *request = std::get_if<ConversionRequest>(&message);

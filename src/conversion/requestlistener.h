@@ -93,6 +93,6 @@ private:
     QSocketNotifier *notifier = nullptr;
     bool closedByClient = false;
     bool inputEnded = false;
-    // Nothing until the first message; then the client's protocol version, 1 without a Hello.
-    std::optional<quint32> clientVersion;
+    // A Hello comes first or not at all: a client of the first version says none.
+    bool anyMessageTaken = false;
 };
