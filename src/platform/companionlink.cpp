@@ -73,12 +73,14 @@ bool isAnswered(const std::optional<ConversionOutcome> &outcome, bool toTheEnd)
     return outcome && (!toTheEnd || outcome->hasEnded());
 }
 
-// Reads the companion's reports until every conversion handed over is answered for. Returns
-// why it could not be, or nothing. While an encoder is still to start, and after a stop,
-// the companion answers within a few seconds or is given up on. A stop comes from the
-// signals that `interruptions` reads (none when it is -1), or at once with `stopNow`.
-std::optional<Error> awaitAnswers(int stream, Outcomes &outcomes, bool toTheEnd, bool stopNow,
-                                  int interruptions, const CompanionStarter &starter)
+// Reads the companion's reports until every conversion handed over is answered for, keeping
+// in `incoming` what came of the next ones. Returns why it could not be, or nothing. While an
+// encoder is still to start, and after a stop, the companion answers within a few seconds or is
+// given up on. A stop comes from the signals that `interruptions` reads (none when it is -1), or at
+// once with `stopNow`.
+std::optional<Error> awaitAnswers(int stream, QByteArray &incoming, Outcomes &outcomes,
+                                  bool toTheEnd, bool stopNow, int interruptions,
+                                  const CompanionStarter &starter)
 {
     const auto answered = [toTheEnd](const auto &outcome) { return isAnswered(outcome, toTheEnd); };
     const auto hasStarted = [](const auto &outcome) { return outcome.has_value(); };
@@ -93,7 +95,6 @@ std::optional<Error> awaitAnswers(int stream, Outcomes &outcomes, bool toTheEnd,
     };
     if (stopNow)
         stop();
-    QByteArray incoming;
     while (!std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
         const bool timed = stopped || !std::all_of(outcomes.cbegin(), outcomes.cend(), hasStarted);
         pollfd watched[] = {{stream, POLLIN, 0}, {interruptions, POLLIN, 0}};
@@ -137,11 +138,15 @@ BatchAnswer answerFor(const QList<EncoderCall> &handed, const Outcomes &outcomes
     return answer;
 }
 
-// Hands a whole batch over on a new stream and collects its answers.
+// Hands a whole batch over on a new stream and collects its answers until each encoder has
+// started or was refused, then says `handedOver`; followed `toTheEnd`, until each conversion
+// has ended.
 BatchAnswer deliver(const CompanionStarter &starter, const QList<ProgramMessage> &messages,
-                    const QList<EncoderCall> &handed, bool toTheEnd)
+                    const QList<EncoderCall> &handed, bool toTheEnd,
+                    const std::function<void()> &handedOver)
 {
     Outcomes outcomes(handed.size());
+    QByteArray incoming;
     Result<UniqueFd> stream = starter.openStream();
     std::optional<Error> failure;
     if (!stream)
@@ -153,7 +158,10 @@ BatchAnswer deliver(const CompanionStarter &starter, const QList<ProgramMessage>
             failure = starter.failure(Error::What::CompanionNotAnswering);
     }
     if (!failure)
-        failure = awaitAnswers(stream->get(), outcomes, toTheEnd, false, -1, starter);
+        failure = awaitAnswers(stream->get(), incoming, outcomes, false, false, -1, starter);
+    handedOver();
+    if (!failure && toTheEnd)
+        failure = awaitAnswers(stream->get(), incoming, outcomes, true, false, -1, starter);
     return answerFor(handed, outcomes, failure, toTheEnd);
 }
 
@@ -230,17 +238,18 @@ bool CompanionLink::note(const QString &text)
 BatchAnswer CompanionLink::finishBatch()
 {
     if (road == Road::Window) {
-        const BatchAnswer answer = deliver(starter, messages, handed, false);
+        const BatchAnswer answer = deliver(starter, messages, handed, false, [] {});
         messages.clear();
         handed.clear();
         return answer;
     }
     Outcomes outcomes(handed.size());
+    QByteArray incoming;
     std::optional<Error> failure;
     if (!handed.isEmpty()) {
         const UniqueFd interruptions = waits ? stopSignalDescriptor() : UniqueFd();
-        failure =
-            awaitAnswers(stream.get(), outcomes, waits, stopped, interruptions.get(), starter);
+        failure = awaitAnswers(stream.get(), incoming, outcomes, waits, stopped,
+                               interruptions.get(), starter);
     }
     const BatchAnswer answer = answerFor(handed, outcomes, failure, waits);
     stream.reset();
@@ -252,8 +261,23 @@ void CompanionLink::finishBatchAside(std::function<void(const BatchAnswer &)> to
 {
     if (handed.isEmpty())
         return;
+    {
+        const std::lock_guard lock(handingOver->mutex);
+        ++handingOver->batches;
+    }
+    const auto handedOver = [pending = handingOver] {
+        const std::lock_guard lock(pending->mutex);
+        --pending->batches;
+        pending->done.notify_all();
+    };
     std::thread([starter = starter, batch = std::exchange(messages, {}),
-                 calls = std::exchange(handed, {}), told = std::move(told)] {
-        told(deliver(starter, batch, calls, true));
+                 calls = std::exchange(handed, {}), told = std::move(told), handedOver] {
+        told(deliver(starter, batch, calls, true, handedOver));
     }).detach();
+}
+
+void CompanionLink::awaitHandedOver()
+{
+    std::unique_lock lock(handingOver->mutex);
+    handingOver->done.wait(lock, [this] { return handingOver->batches == 0; });
 }

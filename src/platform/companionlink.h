@@ -4,7 +4,10 @@
 #include "jobs/conversionrequest.h"
 #include "jobs/platform.h"
 
+#include <condition_variable>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 // Blocks SIGINT, SIGTERM and SIGHUP, which stop the conversions that a waiting link waits
 // for. Called before any thread starts, so that no thread takes them instead.
@@ -54,10 +57,22 @@ public:
     // unknown: those of a companion that could not be reached, or that ended before them.
     void finishBatchAside(std::function<void(const BatchAnswer &)> told);
 
+    // Waits until the companion has taken every batch finished aside, and started or
+    // refused its conversions: for the program's end, which would take them with it.
+    void awaitHandedOver();
+
     // Stops the conversions of the current batch, as the stop signals do, at its end.
     void stop() { stopped = true; }
 
 private:
+    // How many batches finished aside are still to be taken by the companion.
+    struct HandingOver
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        int batches = 0;
+    };
+
     CompanionStarter starter;
     bool waits;
     Road road;
@@ -66,4 +81,5 @@ private:
     QList<EncoderCall> handed;
     // The window's road: the batch's messages, handed over at its end.
     QList<ProgramMessage> messages;
+    std::shared_ptr<HandingOver> handingOver = std::make_shared<HandingOver>();
 };

@@ -174,8 +174,13 @@ int DesktopPlatform::showMainWindow(const QStringList &offeredFiles)
         failures->receiver = &receiver;
     }
     const int status = shown->runMainWindow(*this, offeredFiles);
-    const std::lock_guard lock(failures->mutex);
-    failures->receiver = nullptr;
+    {
+        const std::lock_guard lock(failures->mutex);
+        failures->receiver = nullptr;
+    }
+    // The window is gone; its last batches are not to go with the program.
+    if (companion)
+        companion->awaitHandedOver();
     return status;
 }
 
