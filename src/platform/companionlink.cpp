@@ -237,6 +237,8 @@ bool CompanionLink::note(const QString &text)
 
 BatchAnswer CompanionLink::finishBatch()
 {
+    if (road == Road::Window && handed.isEmpty())
+        return {};
     if (road == Road::Window) {
         const BatchAnswer answer = deliver(starter, messages, handed, false, [] {});
         messages.clear();
