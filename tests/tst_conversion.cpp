@@ -7,6 +7,7 @@
 #include "conversion/temporaryoutput.h"
 #include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
+#include "jobs/windowpart.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -149,10 +150,15 @@ void TestConversion::messagesCrossAStream_data()
                toFrame(StopRequest{})
         << QList<ProgramMessage>{request, ConversionRequest{}, BatchNote{name}, StopRequest{}}
         << QList<ConversionReport>{};
-    QTest::newRow("a frame that holds no request is an empty one")
-        << QByteArray("\0\0\0\2\7\7", 6) << QList<ProgramMessage>{ConversionRequest{}}
+    QTest::newRow("a request frame that holds no request is an empty one")
+        << QByteArray("\0\0\0\2\0\7", 6) << QList<ProgramMessage>{ConversionRequest{}}
         << QList<ConversionReport>{};
+    QTest::newRow("a Hello, and frames of unknown types skipped")
+        << toFrame(Hello{}) + QByteArray("\0\0\0\2\7\7\0\0\0\1\xff", 11) + toFrame(StopRequest{})
+        << QList<ProgramMessage>{Hello{}, StopRequest{}} << QList<ConversionReport>{};
     QTest::newRow("reports of every kind") << reportStream << QList<ProgramMessage>{} << reports;
+    QTest::newRow("reports past frames of unknown types")
+        << QByteArray("\0\0\0\1\x40", 5) + reportStream << QList<ProgramMessage>{} << reports;
     QTest::newRow("a report is not a request")
         << toFrame(reports[0]) << QList<ProgramMessage>{ConversionRequest{}}
         << QList<ConversionReport>{};
@@ -183,44 +189,89 @@ void TestConversion::messagesCrossAStream()
     QCOMPARE(told, reports);
 }
 
+// A window part that counts the batches it is asked to show, and shows nothing.
+class CountingWindows final : public WindowPart, public BatchView
+{
+public:
+    MessageAnswer messageBox(QWidget *, const QString &, MessageStyle, int) override
+    {
+        return MessageAnswer::Ok;
+    }
+    std::optional<QString> chooseFileToOpen(QWidget *, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    void endProgram(int) override {}
+    int runMainWindow(Platform &, const QStringList &) override { return 0; }
+    void prepareEventLoop() override {}
+    BatchView *showBatch(BatchControl &) override
+    {
+        ++shown;
+        return this;
+    }
+    void notifyDesktop(const QString &) override {}
+    void addConversion(const ConversionRequest &) override {}
+    void showProgress(qsizetype, std::optional<int>, const QStringList &) override {}
+    void showState(qsizetype, const ConversionOutcome &) override {}
+    void addNote(const QString &) override {}
+    void showSummary(const QString &) override {}
+    void showEnd(bool) override {}
+
+    int shown = 0;
+};
+
 // The companion serves a stream only as long as its client can be trusted to take answers
-// and to send its own requests.
+// and to send its own requests; a client of the first version, which says no Hello, is
+// served as well, and frames of types a later version may add are skipped.
 void TestConversion::streamsServedNoFurther_data()
 {
     QTest::addColumn<QByteArray>("stream");
-    QTest::addColumn<bool>("givesUp"); // the client closes its end once it has written
+    QTest::addColumn<bool>("halfCloses"); // the client closes its end for writing, and reads
     QTest::addColumn<int>("reports");
     QTest::addColumn<bool>("closed"); // the companion ends the stream
+    QTest::addColumn<int>("windows");
 
     // Refused, for its output folder is missing; no encoder is started.
     const QByteArray request =
         toFrame(ConversionRequest{"/", {"/nonexistent/ffmpeg", "a.wav", "/nonexistent/a.mp3", {}}});
-    QTest::newRow("a request is answered") << request << false << 1 << false;
-    QTest::newRow("a client that gave up is told nothing") << request << true << 0 << true;
-    QTest::newRow("a malformed request: one refusal, then nothing")
-        << toFrame(ConversionRequest{}) + request << false << 1 << true;
+    const QByteArray unknown("\0\0\0\3\x40xy", 7);
+    const QByteArray hello = toFrame(Hello{});
+    QTest::newRow("a request of the first version is answered")
+        << request << false << 1 << false << 1;
+    QTest::newRow("a request after a Hello is answered")
+        << hello + request << false << 1 << false << 1;
+    QTest::newRow("an unknown frame between two requests is skipped")
+        << hello + request + unknown + request << false << 2 << false << 1;
+    QTest::newRow("a request and then the end of writing: answered")
+        << hello + request << true << 1 << true << 1;
+    QTest::newRow("a malformed request: closed, and nothing shown")
+        << hello + toFrame(ConversionRequest{}) + request << false << 0 << true << 0;
+    QTest::newRow("a Hello after a request: closed")
+        << request + hello + request << false << 1 << true << 1;
     QTest::newRow("a frame over the limit")
         << QByteArray("\xff\xff\xff\xff") + QByteArray(MaximumFrameSize + 1, '\0') << false << 0
-        << true;
+        << true << 0;
 }
 
 void TestConversion::streamsServedNoFurther()
 {
     QFETCH(QByteArray, stream);
-    QFETCH(bool, givesUp);
+    QFETCH(bool, halfCloses);
     QFETCH(int, reports);
     QFETCH(bool, closed);
+    QFETCH(int, windows);
 
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     int pair[2];
     QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair), 0);
     QByteArrayView unsent = QByteArrayView(stream).sliced(writeSome(pair[0], stream));
-    if (givesUp)
+    if (halfCloses)
         ::shutdown(pair[0], SHUT_WR);
-    ConversionHost host(ConversionHost::Presentation::StandardError, START_STEP);
+    CountingWindows shown;
+    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
     host.serve(pair[1]);
-    host.watch(nullptr);
+    host.watch(&shown);
     // What did not fit in the socket goes while the companion reads, until it stops reading.
     QByteArray incoming;
     QList<ConversionReport> told;
@@ -235,8 +286,10 @@ void TestConversion::streamsServedNoFurther()
         return ended || (told.size() >= reports && !closed);
     };
     QTRY_VERIFY(settled());
+    QCoreApplication::processEvents();
     QCOMPARE(told.size(), reports);
     QCOMPARE(ended, closed);
+    QCOMPARE(shown.shown, windows);
     ::close(pair[0]);
 }
 

@@ -25,10 +25,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,6 +73,7 @@ private slots:
     void spawnedProgramGetsItsSetup();
     void leavingListenerTakesQueuedClients();
     void listenerOutOfDescriptors();
+    void fullListenerIsGivenUpOn();
     void endedConversionWindowRestsStill_data();
     void endedConversionWindowRestsStill();
 };
@@ -372,14 +375,14 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
     QVERIFY(listener.adopt(std::move(*listening), std::move(*lock), address + ".socket"));
 
     const Result<UniqueFd> early =
-        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable);
+        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable, {});
     QVERIFY(early);
     QList<int> accepted;
     connect(&listener, &RequestListener::accepted,
             [&accepted](int client) { accepted.append(client); });
     listener.close();
     QCOMPARE(accepted.size(), 1);
-    QVERIFY(!connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable));
+    QVERIFY(!connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable, {}));
     QVERIFY(!QFile::exists(runtime + "/session.socket"));
     QVERIFY(lockSession(address));
     ::close(accepted.constFirst());
@@ -401,7 +404,7 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
         ::close(client);
         ++accepted;
     });
-    const Result<UniqueFd> client = connectUnixSocket(path, Error::What::CompanionNotStartable);
+    const Result<UniqueFd> client = connectUnixSocket(path, Error::What::CompanionNotStartable, {});
     QVERIFY(client);
 
     // Counts the listener's wake-ups. While descriptors are out, it calls nothing on the
@@ -440,6 +443,34 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
     QCOMPARE(accepted, 0);
     QVERIFY2(counter.attempts <= 3, qPrintable(QString::number(counter.attempts)));
     QTRY_COMPARE(accepted, 1);
+}
+
+// A companion that is stopped, its queue of clients full, keeps nobody waiting past the
+// deadline.
+void TestDesktopPlatform::fullListenerIsGivenUpOn()
+{
+    QTemporaryDir runtime;
+    const QByteArray path = QFile::encodeName(runtime.filePath("session.socket"));
+    const UniqueFd listening(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), path.size());
+    QCOMPARE(::bind(listening.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    QCOMPARE(::listen(listening.get(), 1), 0);
+    std::vector<UniqueFd> queued;
+    for (;;) {
+        Result<UniqueFd> client = connectUnixSocket(path, Error::What::CompanionNotStartable, {});
+        if (!client) {
+            QCOMPARE(client.error().number, ETIMEDOUT);
+            break;
+        }
+        queued.push_back(std::move(*client));
+    }
+    QVERIFY(!queued.empty());
+    const Result<UniqueFd> late =
+        connectUnixSocket(path, Error::What::CompanionNotStartable, QDeadlineTimer(100));
+    QVERIFY(!late);
+    QCOMPARE(late.error().number, ETIMEDOUT);
 }
 
 // A batch's window that shows how its conversion ended draws nothing more: a window left

@@ -362,6 +362,7 @@ private slots:
     void waitedConversions();
     void companionThatDoesNotAnswer_data();
     void companionThatDoesNotAnswer();
+    void companionKilledMidBatch();
     void withoutUsableDisplay_data();
     void withoutUsableDisplay();
     void encoderThatCannotStart_data();
@@ -849,6 +850,34 @@ void TestEndToEnd::companionThatDoesNotAnswer()
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(errors(directory).contains("変換を見守るプログラム"), qPrintable(errors(directory)));
     QVERIFY2(errors(directory).endsWith("\na.wav\nb.wav\n"), qPrintable(errors(directory)));
+}
+
+// A companion killed while its conversions run leaves `--wait` no conversion to vouch for:
+// it names each one and ends with status 2.
+void TestEndToEnd::companionKilledMidBatch()
+{
+    ProgramDirectory directory("#!/bin/sh\necho $$ >> \"$(dirname \"$0\")/../encoders\"\n"
+                               "exec sleep 60\n");
+    QProcess orvalen;
+    orvalen.setProcessEnvironment(withoutDisplay(directory.runtime()));
+    orvalen.setWorkingDirectory(directory.work());
+    orvalen.start(directory.program(), {"--wait", "a.wav", "b.wav"});
+    QVERIFY(orvalen.waitForStarted());
+    const auto encoders = [&directory] {
+        return readFile(directory.path() + "/encoders").split('\n').size() - 1;
+    };
+    QTRY_COMPARE(encoders(), 2);
+    const QByteArray encoder = readFile(directory.path() + "/encoders").split('\n').value(0);
+    const QByteArray state = readFile("/proc/" + encoder + "/stat").split(')').value(1);
+    const pid_t companion = pid_t(state.split(' ').value(2).toInt());
+    QVERIFY(companion > 1);
+    QCOMPARE(::kill(companion, SIGKILL), 0);
+
+    QVERIFY(orvalen.state() == QProcess::NotRunning || orvalen.waitForFinished(30'000));
+    QCOMPARE(orvalen.exitCode(), 2);
+    const QString errors = QString::fromUtf8(orvalen.readAllStandardError());
+    QVERIFY2(errors.contains("変換を見守るプログラムが途中で終わりました"), qPrintable(errors));
+    QVERIFY2(errors.endsWith("\na.wav\nb.wav\n"), qPrintable(errors));
 }
 
 void TestEndToEnd::withoutUsableDisplay_data()

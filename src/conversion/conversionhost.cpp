@@ -122,6 +122,7 @@ void ConversionHost::serve(int descriptor)
     connect(client, &RequestConnection::received, batch,
             [this, batch](const ProgramMessage &message) { take(batch, message); });
     connect(client, &RequestConnection::closed, batch, [this, batch] { closeStream(batch); });
+    connect(client, &RequestConnection::inputClosed, batch, [this, batch] { endIfDone(batch); });
     client->readAvailable();
     if (watching)
         client->watch();
@@ -161,7 +162,8 @@ void ConversionHost::take(Batch *batch, const ProgramMessage &message)
             batch->view->addNote(note->text);
         return;
     }
-    batch->stop();
+    if (std::holds_alternative<StopRequest>(message))
+        batch->stop();
 }
 
 void ConversionHost::start(Batch *batch, const ConversionRequest &request)
@@ -218,6 +220,9 @@ void ConversionHost::closeStream(Batch *batch)
 {
     batch->client->deleteLater();
     batch->client = nullptr;
+    // A stream that asked for nothing has nothing to show.
+    if (batch->entries.isEmpty())
+        return forget(batch);
     endIfDone(batch);
 }
 
@@ -226,8 +231,14 @@ void ConversionHost::closeStream(Batch *batch)
 // stays open with the summary.
 void ConversionHost::endIfDone(Batch *batch)
 {
-    if (!watching || batch->client || !batch->haveEnded())
+    if (!watching || !batch->haveEnded())
         return;
+    // A client that sends nothing more has been answered for everything: it is let go.
+    if (batch->client) {
+        if (batch->client->hasInputEnded())
+            batch->client->close();
+        return;
+    }
     // Nothing to show, or nothing more: its window was closed.
     if (!windows || (batch->shown && !batch->view))
         return forget(batch);
@@ -253,7 +264,8 @@ void ConversionHost::showWindows()
 {
     const QList<Batch *> all = batches;
     for (Batch *batch : all) {
-        if (windows && !batch->shown) {
+        // A stream that has asked for nothing yet has nothing to show.
+        if (windows && !batch->shown && !batch->entries.isEmpty()) {
             batch->shown = true;
             batch->view = windows->showBatch(*batch);
             for (const QString &note : std::as_const(batch->notes))

@@ -1,11 +1,14 @@
 #include "requestlistener.h"
 
+#include "jobs/standarderror.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <cerrno>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -94,7 +97,7 @@ RequestConnection::~RequestConnection() = default;
 
 void RequestConnection::watch()
 {
-    if (closedByClient)
+    if (closedByClient || inputEnded)
         return;
     notifier = new QSocketNotifier(descriptor.get(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RequestConnection::readAvailable);
@@ -102,9 +105,34 @@ void RequestConnection::watch()
 
 void RequestConnection::readAvailable()
 {
+    if (inputEnded)
+        return;
+    const bool ended = readSome();
+    const bool gone = ended && hasClientGone();
+    while (!closedByClient) {
+        const std::optional<ProgramMessage> message = takeProgramMessage(stream);
+        if (!message)
+            break;
+        take(*message, gone);
+    }
+    // Whatever announces a longer frame is no message of ours.
+    if (!closedByClient && stream.size() > MaximumFrameSize)
+        return refuse(QStringLiteral("長すぎるメッセージが来ました"));
+    if (gone)
+        return close();
+    if (ended && !closedByClient) {
+        inputEnded = true;
+        if (notifier)
+            notifier->setEnabled(false);
+        emit inputClosed();
+    }
+}
+
+// Reads at most a frame's worth before the messages are taken: what is left then waits.
+// Whether the stream has ended.
+bool RequestConnection::readSome()
+{
     char buffer[16384];
-    bool ended = false;
-    // At most a frame's worth before the messages are taken: what is left then waits.
     while (stream.size() <= MaximumFrameSize) {
         const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
         if (count > 0) {
@@ -113,21 +141,41 @@ void RequestConnection::readAvailable()
         }
         if (count < 0 && errno == EINTR)
             continue;
-        ended = count == 0 || errno != EAGAIN;
-        break;
+        return count == 0 || errno != EAGAIN;
     }
-    // A client that stopped taking answers is not served further; one that has gone is
-    // still shown its notes, which ask for no answer.
-    while (!closedByClient) {
-        const std::optional<ProgramMessage> message = takeProgramMessage(stream);
-        if (!message)
-            break;
-        if (!ended || std::holds_alternative<BatchNote>(*message))
-            emit received(*message);
+    return false;
+}
+
+// A client that closed its end for writing only still reads; one that has gone has closed
+// both ways.
+bool RequestConnection::hasClientGone() const
+{
+    pollfd state = {descriptor.get(), 0, 0};
+    return ::poll(&state, 1, 0) < 0 || (state.revents & (POLLHUP | POLLERR)) != 0;
+}
+
+// A client that has gone is still shown its notes, which ask for no answer.
+void RequestConnection::take(const ProgramMessage &message, bool clientGone)
+{
+    const bool first = !std::exchange(anyMessageTaken, true);
+    if (std::holds_alternative<Hello>(message)) {
+        if (!first)
+            return refuse(QStringLiteral("要求のあとに Hello が来ました"));
+        return;
     }
-    // Whatever announces a longer frame is no message of ours.
-    if (ended || stream.size() > MaximumFrameSize)
-        close();
+    if (const auto *request = std::get_if<ConversionRequest>(&message);
+        request && !isWellFormed(*request))
+        return refuse(QStringLiteral("形式の正しくない要求が来ました"));
+    if (!clientGone || std::holds_alternative<BatchNote>(message))
+        emit received(message);
+}
+
+// No program of ours sends that: the stream is served no further, and nothing is shown.
+void RequestConnection::refuse(const QString &why)
+{
+    writeLineToStandardError(QStringLiteral("orvalen-conversion: ") + why +
+                             QStringLiteral("。その接続を閉じました。"));
+    close();
 }
 
 void RequestConnection::send(const ConversionReport &report)

@@ -54,9 +54,11 @@ public:
     explicit RequestConnection(int socket, QObject *parent = nullptr);
     ~RequestConnection() override;
 
-    // Takes the messages that have arrived. The requests that arrive together with the end of
-    // the stream are dropped: their client has given up on them, or is gone. A stream that
-    // announces a frame over MaximumFrameSize is closed.
+    // Takes the messages that have arrived. A client that has closed its end only for
+    // writing still reads: its requests are taken, and it is answered. The requests that
+    // arrive together with the end of a client that has gone are dropped: nobody waits for
+    // them. A stream that announces a frame over MaximumFrameSize, or holds a message that
+    // no program of ours sends, is closed, with a line on standard error.
     void readAvailable();
 
     // Reads every message as it arrives, from the event loop.
@@ -68,16 +70,29 @@ public:
     // Whether the client has closed its end, or stopped reading, or is served no further.
     bool isClosed() const { return closedByClient; }
 
+    // Whether the client sends nothing more, but may still be answered.
+    bool hasInputEnded() const { return inputEnded; }
+
     // Serves the client no further: it is told nothing more, and nothing more is read.
     void close();
 
 signals:
     void received(const ProgramMessage &message);
+    // The client has closed its end for writing, and still reads.
+    void inputClosed();
     void closed();
 
 private:
+    bool readSome();
+    bool hasClientGone() const;
+    void take(const ProgramMessage &message, bool clientGone);
+    void refuse(const QString &why);
+
     UniqueFd descriptor;
     QByteArray stream;
     QSocketNotifier *notifier = nullptr;
     bool closedByClient = false;
+    bool inputEnded = false;
+    // A Hello comes first or not at all: a client of the first version says none.
+    bool anyMessageTaken = false;
 };

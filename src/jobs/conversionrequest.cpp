@@ -13,7 +13,10 @@ enum class MessageType : quint8
     Request,
     Stop,
     Report,
-    Note
+    Note,
+    Hello,
+    // Types from here on are a later version's, unknown to this one.
+    Unknown
 };
 
 constexpr quint32 NoRequest = 0xFFFF'FFFF;
@@ -106,6 +109,16 @@ std::optional<QByteArray> takeFields(QByteArray &stream)
     return fields;
 }
 
+// Takes whole frames off the stream until one of a known type: its fields.
+std::optional<QByteArray> takeKnownFields(QByteArray &stream)
+{
+    for (;;) {
+        std::optional<QByteArray> fields = takeFields(stream);
+        if (!fields || fields->isEmpty() || quint8(fields->front()) < quint8(MessageType::Unknown))
+            return fields;
+    }
+}
+
 // Reads a message of the given type from its fields: whether they held one, and nothing more.
 template <typename Read> bool readFields(const QByteArray &fields, MessageType type, Read read)
 {
@@ -131,6 +144,8 @@ QByteArray toFrame(const ProgramMessage &message)
 {
     if (std::holds_alternative<StopRequest>(message))
         return frame(MessageType::Stop, [](QDataStream &) {});
+    if (const auto *hello = std::get_if<Hello>(&message))
+        return frame(MessageType::Hello, [hello](QDataStream &out) { out << hello->version; });
     if (const auto *note = std::get_if<BatchNote>(&message))
         return frame(MessageType::Note, [note](QDataStream &out) { out << note->text; });
     const auto &request = std::get<ConversionRequest>(message);
@@ -150,11 +165,14 @@ QByteArray toFrame(const ConversionReport &report)
 
 std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream)
 {
-    const std::optional<QByteArray> fields = takeFields(stream);
+    const std::optional<QByteArray> fields = takeKnownFields(stream);
     if (!fields)
         return std::nullopt;
     if (readFields(*fields, MessageType::Stop, [](QDataStream &) {}))
         return StopRequest{};
+    Hello hello;
+    if (readFields(*fields, MessageType::Hello, [&hello](QDataStream &in) { in >> hello.version; }))
+        return hello;
     BatchNote note;
     if (readFields(*fields, MessageType::Note, [&note](QDataStream &in) { in >> note.text; }))
         return note;
@@ -168,7 +186,7 @@ std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream)
 
 std::optional<ConversionReport> takeReport(QByteArray &stream)
 {
-    const std::optional<QByteArray> fields = takeFields(stream);
+    const std::optional<QByteArray> fields = takeKnownFields(stream);
     if (!fields)
         return std::nullopt;
     ConversionReport report{NoRequest, {ConversionOutcome::Kind::Refused}};

@@ -9,11 +9,16 @@
 #include <variant>
 
 // The messages between the program and its companion, over one stream per batch. The
-// program sends one request per conversion, notes for the batch's window, and may ask for
-// its conversions to stop; the
-// companion answers each request once its encoder has started or it was refused (the
-// encoders start side by side, so answers may come in another order than the requests),
-// and again when it has ended if the request asked for that.
+// program says its protocol version first, then sends one request per conversion, notes for
+// the batch's window, and may ask for its conversions to stop; the companion answers each
+// request once its encoder has started or it was refused (the encoders start side by side,
+// so answers may come in another order than the requests), and again when it has ended if
+// the request asked for that. Either side skips frames of a type it does not know, which a
+// later version may send.
+
+// This version of the messages. Version 1 had no Hello: a stream that starts without one
+// comes from a program of that version, and is served all the same.
+constexpr quint32 ProtocolVersion = 2;
 
 // One conversion as the program hands it to its companion: the encoder run, and the
 // working directory that its relative names are found in.
@@ -27,8 +32,8 @@ struct ConversionRequest
     bool operator==(const ConversionRequest &) const = default;
 };
 
-// Whether the request names an encoder and an output, and an absolute working directory: one
-// that no program of ours would send is refused, and its stream is served no further.
+// Whether the request names an encoder and an output, and an absolute working directory: a
+// stream that holds one that no program of ours would send is closed, and shows nothing.
 bool isWellFormed(const ConversionRequest &request);
 
 // Stop every conversion that this stream asked for.
@@ -45,7 +50,15 @@ struct BatchNote
     bool operator==(const BatchNote &) const = default;
 };
 
-using ProgramMessage = std::variant<ConversionRequest, StopRequest, BatchNote>;
+// The first message on a stream: the program's protocol version.
+struct Hello
+{
+    quint32 version = ProtocolVersion;
+
+    bool operator==(const Hello &) const = default;
+};
+
+using ProgramMessage = std::variant<ConversionRequest, StopRequest, BatchNote, Hello>;
 
 // The companion's answer about the request with that number (from 0, in the stream's order).
 struct ConversionReport
@@ -63,11 +76,12 @@ constexpr qsizetype MaximumFrameSize = 1024 * 1024;
 QByteArray toFrame(const ProgramMessage &message);
 QByteArray toFrame(const ConversionReport &report);
 
-// Takes the first whole frame off the front of a stream's bytes. Nothing while the frame is
-// incomplete. A frame that does not hold a message is dropped and yields an empty request,
-// which the companion refuses.
+// Takes the first whole message off the front of a stream's bytes, skipping the frames of
+// unknown types before it. Nothing while its frame is incomplete. A frame of a known type
+// that does not hold its message is dropped and yields an empty request, which is not well
+// formed.
 std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream);
 
-// As takeProgramMessage, for the companion's answers; a frame that does not hold one
-// yields a report on no request the program made.
+// As takeProgramMessage, for the companion's answers; a frame of a known type that does not
+// hold one yields a report on no request the program made.
 std::optional<ConversionReport> takeReport(QByteArray &stream);

@@ -43,7 +43,9 @@ public:
 
     // Ends the batch of the runs handed over since the last call: waits until the
     // companion has started each one's encoder or refused it (when the program waits for
-    // its conversions, until each has ended), a few seconds at most without an answer.
+    // its conversions, until each has ended), a few seconds at most without an answer. Under
+    // the main window it returns at once, with nothing: the batch is followed aside until
+    // its conversions end, and a companion that fails it is told in a box naming its files.
     virtual BatchAnswer finishBatch() = 0;
 
     // Shows a modal message box over the parent window (none on the command line) and

@@ -51,8 +51,10 @@ public:
     WindowPart &operator=(const WindowPart &) = delete;
     virtual ~WindowPart() = default;
 
-    // As Platform::messageBox, without writing to standard error.
-    virtual MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) = 0;
+    // As Platform::messageBox, without writing to standard error. The box closes as Cancel
+    // would once `closedBy` becomes readable; -1 for no such descriptor.
+    virtual MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style,
+                                     int closedBy) = 0;
 
     // As Platform::chooseFileToOpen.
     virtual std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,

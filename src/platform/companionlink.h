@@ -1,34 +1,42 @@
 #pragma once
 
+#include "companionstart.h"
 #include "jobs/conversionrequest.h"
 #include "jobs/platform.h"
-#include "uniquefd.h"
 
-#include <optional>
-#include <vector>
-
-#include <sys/types.h>
-
-struct ProcessSetup;
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 
 // Blocks SIGINT, SIGTERM and SIGHUP, which stop the conversions that a waiting link waits
 // for. Called before any thread starts, so that no thread takes them instead.
 void blockStopSignals();
 
+// A descriptor that becomes readable when one of those signals comes, once they are blocked.
+UniqueFd stopSignalDescriptor();
+
+// Takes the signals that the descriptor has read: whether any had come.
+bool takeStopSignals(int descriptor);
+
 // Hands conversion requests to the companion program that runs and watches the encoders,
-// one stream per batch, and waits for its answers. With a display, one companion serves the
-// user's whole session and shows a window for each conversion. When none listens on the
-// session's socket, the Orvalen that wants one makes the listening socket itself and hands
-// it to a new companion, so its requests wait in that socket while the companion starts.
-// Without a display, a companion of this run takes its requests through a socket pair and
-// reports on our standard error, which it shares, the failures that we do not wait for.
+// one stream per batch (see CompanionStarter), and collects its answers.
 class CompanionLink
 {
 public:
+    enum class Road
+    {
+        // The batch is handed over as it comes; finishBatch waits for the answers.
+        CommandLine,
+        // The batch is handed over, and followed to the end of its conversions, aside, so
+        // that the window's thread never waits: see finishBatchAside.
+        Window
+    };
+
     // With `waits`, a batch ends only when its conversions have; SIGINT, SIGTERM and SIGHUP
     // stop them meanwhile, once blocked with blockStopSignals().
-    CompanionLink(QByteArray companion, std::optional<QString> displayPlatform, bool waits);
-    ~CompanionLink();
+    CompanionLink(QByteArray companion, std::optional<QString> displayPlatform, bool waits,
+                  Road road = Road::CommandLine);
     CompanionLink(const CompanionLink &) = delete;
     CompanionLink &operator=(const CompanionLink &) = delete;
 
@@ -43,22 +51,35 @@ public:
     // it, a few seconds at most between two answers while an encoder is still to start.
     BatchAnswer finishBatch();
 
-private:
-    bool isAnswered(const std::optional<ConversionOutcome> &outcome) const;
-    Error failure(Error::What what, int number = 0) const;
-    std::optional<Error> awaitAnswers(QList<std::optional<ConversionOutcome>> &outcomes);
-    Result<UniqueFd> openStream();
-    Result<UniqueFd> openSessionStream();
-    Result<UniqueFd> startBatchCompanion();
-    Result<UniqueFd> startSessionCompanion(const QByteArray &address);
-    Result<UniqueFd> startOnOwnSocket(const QByteArray &path, int lock);
-    Result<void> startCompanion(const QByteArrayList &arguments, const ProcessSetup &setup);
-    void reapEndedCompanions();
+    // On the window's road, ends the current batch without waiting: a thread of its own
+    // hands it over and follows it until its conversions have ended, then tells `told` what
+    // the companion answered, on that thread. A failure names the conversions whose fate is
+    // unknown: those of a companion that could not be reached, or that ended before them.
+    void finishBatchAside(std::function<void(const BatchAnswer &)> told);
 
-    QByteArray companion;
-    std::optional<QString> displayPlatform;
+    // Waits until the companion has taken every batch finished aside, and started or
+    // refused its conversions: for the program's end, which would take them with it.
+    void awaitHandedOver();
+
+    // Stops the conversions of the current batch, as the stop signals do, at its end.
+    void stop() { stopped = true; }
+
+private:
+    // How many batches finished aside are still to be taken by the companion.
+    struct HandingOver
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        int batches = 0;
+    };
+
+    CompanionStarter starter;
     bool waits;
+    Road road;
+    bool stopped = false;
     UniqueFd stream;
     QList<EncoderCall> handed;
-    std::vector<pid_t> started;
+    // The window's road: the batch's messages, handed over at its end.
+    QList<ProgramMessage> messages;
+    std::shared_ptr<HandingOver> handingOver = std::make_shared<HandingOver>();
 };

@@ -9,6 +9,7 @@
 #include "windowpartloader.h"
 
 #include <QCoreApplication>
+#include <QObject>
 
 #include <cstdlib>
 
@@ -60,24 +61,59 @@ Result<void> DesktopPlatform::launch(const EncoderCall &call)
     const QString here = workingDirectory();
     if (here.isEmpty())
         return Error{Error::What::NoWorkingDirectory, 0, call.encoder};
-    if (!companion)
+    if (!companion) {
         companion = std::make_unique<CompanionLink>(
-            fileNameToBytes(directory + QLatin1String(CompanionName)), displayPlatform(), waits);
+            fileNameToBytes(directory + QLatin1String(CompanionName)), displayPlatform(), waits,
+            windowShown ? CompanionLink::Road::Window : CompanionLink::Road::CommandLine);
+        if (stopped)
+            companion->stop();
+    }
     return companion->hand({here, call});
 }
 
 BatchAnswer DesktopPlatform::finishBatch()
 {
-    return companion ? companion->finishBatch() : BatchAnswer{};
+    if (!companion)
+        return {};
+    if (!windowShown)
+        return companion->finishBatch();
+    companion->finishBatchAside([mailbox = failures, this](const BatchAnswer &answer) {
+        const std::lock_guard lock(mailbox->mutex);
+        if (answer.failure && mailbox->receiver)
+            QMetaObject::invokeMethod(
+                mailbox->receiver, [this, answer] { tellAside(answer); }, Qt::QueuedConnection);
+    });
+    return {};
 }
 
+void DesktopPlatform::tellAside(const BatchAnswer &answer)
+{
+    messageBox(nullptr, answer.failureText(), MessageStyle::OkError);
+}
+
+// With --wait, a stop signal closes the box, and the run goes on as stopped: its
+// conversions are stopped, and no box shows any more.
 MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, MessageStyle style)
 {
     writeError(text);
-    WindowPart *shown = canShowWindows() ? windowPart() : nullptr;
+    const MessageAnswer unshown =
+        style == MessageStyle::OkCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
+    WindowPart *shown = !stopped && canShowWindows() ? windowPart() : nullptr;
     if (!shown)
-        return style == MessageStyle::OkCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
-    return shown->messageBox(parent, text, style);
+        return unshown;
+    const UniqueFd stopSignals = waits ? stopSignalDescriptor() : UniqueFd();
+    const MessageAnswer answer = shown->messageBox(parent, text, style, stopSignals.get());
+    if (!waits || !takeStopSignals(stopSignals.get()))
+        return answer;
+    stop();
+    return unshown;
+}
+
+void DesktopPlatform::stop()
+{
+    stopped = true;
+    if (companion)
+        companion->stop();
 }
 
 void DesktopPlatform::tellBatch(const QString &text)
@@ -94,7 +130,8 @@ void DesktopPlatform::writeError(const QString &text)
 
 void DesktopPlatform::endProgram(int exitStatus)
 {
-    const BatchAnswer answer = finishBatch();
+    // The conversions handed over are handed over before the program ends.
+    const BatchAnswer answer = companion ? companion->finishBatch() : BatchAnswer{};
     for (const QString &line : answer.problemLines())
         writeError(line);
     if (answer.failure)
@@ -128,7 +165,23 @@ void DesktopPlatform::prepareWindows()
 int DesktopPlatform::showMainWindow(const QStringList &offeredFiles)
 {
     WindowPart *shown = windowPart();
-    return shown ? shown->runMainWindow(*this, offeredFiles) : ExitStatus::LaunchFailed;
+    if (!shown)
+        return ExitStatus::LaunchFailed;
+    windowShown = true;
+    QObject receiver;
+    {
+        const std::lock_guard lock(failures->mutex);
+        failures->receiver = &receiver;
+    }
+    const int status = shown->runMainWindow(*this, offeredFiles);
+    {
+        const std::lock_guard lock(failures->mutex);
+        failures->receiver = nullptr;
+    }
+    // The window is gone; its last batches are not to go with the program.
+    if (companion)
+        companion->awaitHandedOver();
+    return status;
 }
 
 // A module that cannot be loaded is told once, on standard error.

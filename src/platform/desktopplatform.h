@@ -4,8 +4,10 @@
 
 #include <future>
 #include <memory>
+#include <mutex>
 
 class CompanionLink;
+class QObject;
 
 // The platform services of a Linux desktop. The toolkit's graphical part is loaded only when
 // a window or a message box is really shown, so the command-line road runs without a display
@@ -41,10 +43,21 @@ public:
     void prepareWindows();
 
     // Shows the main window until the program ends; returns the exit status. Files given
-    // are offered for conversion as a drop of them on the window would be.
+    // are offered for conversion as a drop of them on the window would be. Its batches are
+    // handed over and followed aside: a companion that fails them is told in a box.
     int showMainWindow(const QStringList &offeredFiles);
 
 private:
+    // Where the threads that follow the window's batches tell what went wrong: the main
+    // window's thread, while its event loop runs.
+    struct FailureMailbox
+    {
+        std::mutex mutex;
+        QObject *receiver = nullptr;
+    };
+
+    void tellAside(const BatchAnswer &answer);
+    void stop();
     void startDisplayTrial();
     const Result<QString> &displayTrial();
     std::optional<QString> displayPlatform();
@@ -59,4 +72,8 @@ private:
     bool moduleFailed = false;
     std::unique_ptr<WindowPart> part;
     std::unique_ptr<CompanionLink> companion;
+    // With --wait: a stop signal came while a box showed.
+    bool stopped = false;
+    bool windowShown = false;
+    std::shared_ptr<FailureMailbox> failures = std::make_shared<FailureMailbox>();
 };

@@ -47,7 +47,8 @@ QByteArray waylandSocketPath()
 Result<void> waylandCompositorAnswers()
 {
     const QByteArray path = waylandSocketPath();
-    const Result<UniqueFd> connected = connectUnixSocket(path, Error::What::DisplayNotAnswering);
+    const Result<UniqueFd> connected =
+        connectUnixSocket(path, Error::What::DisplayNotAnswering, QDeadlineTimer(TrialTime));
     if (!connected)
         return connected.error();
     const int socket = connected->get();

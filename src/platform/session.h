@@ -6,7 +6,8 @@
 
 // Where the companion that serves a display's conversion windows listens, in the user's
 // runtime folder, without the ending: ".socket" for the socket, ".lock" for the lock that
-// keeps it to one companion.
+// keeps it to one companion. The name holds the protocol version: a program reaches only a
+// companion that speaks its own, and starts one where none does.
 QByteArray sessionAddress(const QByteArray &runtimeDirectory, const QString &displayPlatform);
 
 // The session's lock, taken without waiting (see takeFileLock()). Whoever holds it may make

@@ -7,11 +7,14 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr int ConnectRetryMilliseconds = 5;
 
 // The address of a socket file. A path too long for an address (108 bytes) is reached
 // through the kernel's link to its folder, which stays open as long as the address.
@@ -60,10 +63,22 @@ Result<UniqueFd> socketAt(const QByteArray &path, int flags, Error::What what, R
 
 } // namespace
 
-Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what)
+Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what,
+                                   const QDeadlineTimer &deadline)
 {
-    return socketAt(path, 0, what, [](int socket, const sockaddr *address) {
-        return ::connect(socket, address, sizeof(sockaddr_un)) == 0;
+    return socketAt(path, SOCK_NONBLOCK, what, [&deadline](int socket, const sockaddr *address) {
+        for (;;) {
+            if (::connect(socket, address, sizeof(sockaddr_un)) == 0)
+                return true;
+            if (errno != EAGAIN)
+                return false;
+            if (deadline.hasExpired()) {
+                errno = ETIMEDOUT;
+                return false;
+            }
+            // A full queue tells nothing when it has room again: it is tried once more soon.
+            ::poll(nullptr, 0, ConnectRetryMilliseconds);
+        }
     });
 }
 

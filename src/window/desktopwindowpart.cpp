@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QSocketNotifier>
 
 namespace {
 
@@ -33,10 +34,15 @@ DesktopWindowPart::DesktopWindowPart(QString platformName)
 DesktopWindowPart::~DesktopWindowPart() = default;
 
 MessageAnswer DesktopWindowPart::messageBox(QWidget *parent, const QString &text,
-                                            MessageStyle style)
+                                            MessageStyle style, int closedBy)
 {
     application();
     MessageDialog box(parent, text, iconOf(style), style == MessageStyle::OkCancelQuestion);
+    std::optional<QSocketNotifier> closer;
+    if (closedBy >= 0) {
+        closer.emplace(closedBy, QSocketNotifier::Read);
+        QObject::connect(&*closer, &QSocketNotifier::activated, &box, &QDialog::reject);
+    }
     return box.exec() == QDialog::Accepted ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
@@ -58,7 +64,7 @@ std::optional<QString> DesktopWindowPart::chooseFileToOpen(QWidget *parent, cons
                                     "ではない文字を含むため、ここでは選べません。"
                                     "ファイルをウィンドウにドラッグアンドドロップしてください。");
         writeLineToStandardError(refusal);
-        messageBox(parent, refusal, MessageStyle::OkError);
+        messageBox(parent, refusal, MessageStyle::OkError, -1);
         return std::nullopt;
     }
     return chosen;

@@ -14,7 +14,8 @@ public:
     explicit DesktopWindowPart(QString displayPlatform);
     ~DesktopWindowPart() override;
 
-    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override;
+    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style,
+                             int closedBy) override;
     std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
                                             const QString &filter) override;
     void endProgram(int exitStatus) override;
