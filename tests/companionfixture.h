@@ -39,10 +39,10 @@ public:
 
     int companionEnd() const { return served; }
 
-    bool send(const ProgramMessage &message)
+    bool send(const ProgramMessage &message) { return send(toFrame(message)); }
+    bool send(QByteArrayView bytes)
     {
-        const QByteArray frame = toFrame(message);
-        return ::send(own, frame.constData(), frame.size(), MSG_NOSIGNAL) == frame.size();
+        return ::send(own, bytes.data(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
     }
 
     void closeStream()

@@ -42,6 +42,7 @@ class TestBatchWindows : public QObject
 private slots:
     void closingStopsOnlyItsBatch_data();
     void closingStopsOnlyItsBatch();
+    void streamsWithoutRequestsAreForgotten();
 };
 
 void TestBatchWindows::closingStopsOnlyItsBatch_data()
@@ -106,6 +107,27 @@ void TestBatchWindows::closingStopsOnlyItsBatch()
     stopped.closeStream();
     completed.closeStream();
     QTRY_VERIFY(host.isIdle());
+}
+
+// Streams that close before any request, or half way through one, show no window and leave
+// nothing behind.
+void TestBatchWindows::streamsWithoutRequestsAreForgotten()
+{
+    const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
+    part->prepareEventLoop();
+    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    host.watch(part.get());
+    RequestClient silent;
+    RequestClient cut;
+    host.serve(silent.companionEnd());
+    host.serve(cut.companionEnd());
+    QVERIFY(!host.isIdle());
+    const QByteArray frame = toFrame(ConversionRequest{"/", {"/e", "a.wav", "a.mp3", {}}});
+    QVERIFY(cut.send(QByteArrayView(frame).first(frame.size() / 2)));
+    silent.closeStream();
+    cut.closeStream();
+    QTRY_VERIFY(host.isIdle());
+    QCOMPARE(newestBatchWindow({}), nullptr);
 }
 
 QTEST_MAIN(TestBatchWindows)

@@ -1,6 +1,7 @@
 // The companion's rules that need no encoder: reading the encoder's output, the messages
 // between the program and the companion and how a stream is served, the outcome texts, a
 // batch's summary, and temporary file names.
+#include "companionfixture.h"
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
 #include "conversion/requestlistener.h"
@@ -8,10 +9,12 @@
 #include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -52,6 +55,8 @@ private slots:
     void streamsServedNoFurther_data();
     void streamsServedNoFurther();
     void notesOutliveTheirStream();
+    void encodersEndWhateverTheyDo_data();
+    void encodersEndWhateverTheyDo();
     void outcomeTexts_data();
     void outcomeTexts();
     void batchSummaries_data();
@@ -97,6 +102,9 @@ void TestConversion::encoderOutput_data()
     QTest::newRow("no duration: no percent")
         << QByteArrayList{"size=1kB time=00:00:10.00\r"} << -1 << ""
         << "size=1kB time=00:00:10.00";
+    QTest::newRow("a line without end keeps its start")
+        << QByteArrayList{QByteArray(5000, 'a'), QByteArray(5000, 'b'), "\n"} << -1
+        << QString(EncoderOutput::LineLimit, 'a') << QString(EncoderOutput::LineLimit, 'a');
     QTest::newRow("past the end stays at 100")
         << QByteArrayList{"Duration: 00:00:10.00\n", "size=9kB time=00:00:11.00\r"} << 100
         << "Duration: 00:00:10.00"
@@ -238,6 +246,65 @@ void TestConversion::streamsServedNoFurther()
     QCOMPARE(told.size(), reports);
     QCOMPARE(ended, closed);
     ::close(pair[0]);
+}
+
+// Whatever an encoder does, the companion follows it and ends it: an encoder that writes
+// without end is stopped as soon as it is asked to, and nothing that an encoder leaves
+// running writes to its output once its success is told.
+void TestConversion::encodersEndWhateverTheyDo_data()
+{
+    QTest::addColumn<QByteArray>("encoder");
+    QTest::addColumn<bool>("stopped"); // the program asks to stop once the encoder runs
+    QTest::addColumn<ConversionOutcome::Kind>("outcome");
+
+    // Stopped once it has written 16 MiB, so that the line it writes is long already: it
+    // tells so by making the file named as the input.
+    QTest::newRow("endless output without a newline")
+        << QByteArray("head -c 16777216 /dev/zero\n: > \"$3\"\nexec cat /dev/zero") << true
+        << ConversionOutcome::Kind::Stopped;
+    // It writes the pid of what it leaves into the file named as the input; the output is
+    // named last.
+    QTest::newRow("a child left writing to the output")
+        << QByteArray("for last; do :; done\n"
+                      "exec 3>\"$last\"\n"
+                      "printf whole >&3\n"
+                      "(while :; do printf x >&3; sleep 0.01; done) &\n"
+                      "echo $! > \"$3\"\n")
+        << false << ConversionOutcome::Kind::Succeeded;
+}
+
+void TestConversion::encodersEndWhateverTheyDo()
+{
+    QFETCH(QByteArray, encoder);
+    QFETCH(bool, stopped);
+    QFETCH(ConversionOutcome::Kind, outcome);
+
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    ConversionHost host(ConversionHost::Presentation::StandardError, START_STEP);
+    host.watch(nullptr);
+    RequestClient client;
+    host.serve(client.companionEnd());
+    QVERIFY(client.send(ConversionRequest{
+        work.path(),
+        {writeEncoder(work.filePath("encoder.sh"), encoder), "input", "out.mp3", {}},
+        true}));
+    QTRY_VERIFY(!client.reports().isEmpty());
+    QCOMPARE(client.reports().constFirst().outcome.kind, ConversionOutcome::Kind::Started);
+    if (stopped) {
+        QTRY_VERIFY(QFile::exists(work.filePath("input")));
+        QVERIFY(client.send(StopRequest{}));
+    }
+    QTRY_COMPARE(client.latest(), outcome);
+
+    QFile left(work.filePath("input"));
+    if (!stopped && left.open(QIODevice::ReadOnly)) {
+        // Gone, or ended and not yet reaped by whoever adopted it.
+        QFile state("/proc/" + left.readAll().trimmed() + "/stat");
+        QVERIFY(!state.open(QIODevice::ReadOnly) || state.readAll().contains(") Z "));
+    }
+    client.closeStream();
+    QTRY_VERIFY(host.isIdle());
 }
 
 // The program tells its notes just before it closes the stream: they are shown even when the

@@ -5,6 +5,7 @@
 #include "platform/processstart.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -13,6 +14,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +46,21 @@ Result<Pipe> makePipe(const QByteArray &program)
 // were killed, and are gone in a moment.
 constexpr int GroupWatchMilliseconds = 10;
 
+// The encoders running, by process id.
+QSet<pid_t> runningEncoders;
+
+// Reaps the processes that encoders left behind, which we adopt (see start()), once they have
+// ended; an encoder ended meanwhile is reaped by its owner, and the others after it.
+void reapStrays()
+{
+    siginfo_t ended = {};
+    while (::waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid > 0 &&
+           !runningEncoders.contains(ended.si_pid)) {
+        ::waitpid(ended.si_pid, nullptr, WNOHANG);
+        ended = {};
+    }
+}
+
 // Reaps, from the event loop, an encoder killed once its owner had gone.
 class LateReaper final : public QObject
 {
@@ -54,7 +71,9 @@ public:
     {
         connect(&notifier, &QSocketNotifier::activated, this, [this] {
             notifier.setEnabled(false);
+            runningEncoders.remove(pid);
             ::waitpid(pid, nullptr, WNOHANG);
+            reapStrays();
             deleteLater();
         });
     }
@@ -85,6 +104,8 @@ EncoderProcess::~EncoderProcess()
     sendSignal(SIGKILL);
     if (QCoreApplication::instance() && exit.isValid())
         new LateReaper(pid, std::move(exit));
+    else
+        runningEncoders.remove(pid);
 }
 
 Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray &workingDirectory,
@@ -106,11 +127,15 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
         workingDirectory, {-1, written, written}, QList{reportPipe->writeEnd.get()} + given};
     const QByteArrayList stepArguments =
         QByteArrayList{QByteArray::number(::getpid()), program} + arguments;
+    // What an encoder leaves running is killed when it ends, and adopted by us, so that we
+    // see it end and reap it, whoever else would not.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     const Result<pid_t> started =
         startProcess(startStep, stepArguments, setup, Error::What::EncoderNotStartable);
     if (!started)
         return started.error();
     pid = *started;
+    runningEncoders.insert(pid);
     encoder = program;
     output = std::move(outputPipe->readEnd);
     report = std::move(reportPipe->readEnd);
@@ -119,6 +144,7 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
         const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
         sendSignal(SIGKILL);
         waitForEnd(pid);
+        runningEncoders.remove(pid);
         pid = -1;
         output.reset();
         report.reset();
@@ -183,12 +209,16 @@ void EncoderProcess::reap()
         readReport();
     sendSignal(SIGKILL);
     status = waitForEnd(pid);
+    runningEncoders.remove(pid);
     exit.reset();
     awaitGroupEnd();
 }
 
+// The group's processes that were the encoder's children are ours now: they are reaped as
+// they end, and the group is empty once they all are.
 void EncoderProcess::awaitGroupEnd()
 {
+    reapStrays();
     if (::kill(-pid, 0) < 0 && errno == ESRCH)
         return tellEnd();
     if (!groupWatch) {
