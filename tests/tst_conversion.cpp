@@ -10,7 +10,9 @@
 #include "jobs/conversionrequest.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <cerrno>
@@ -57,6 +59,8 @@ private slots:
     void notesOutliveTheirStream();
     void encodersEndWhateverTheyDo_data();
     void encodersEndWhateverTheyDo();
+    void failuresWithoutWindowsAreTold_data();
+    void failuresWithoutWindowsAreTold();
     void outcomeTexts_data();
     void outcomeTexts();
     void batchSummaries_data();
@@ -305,6 +309,54 @@ void TestConversion::encodersEndWhateverTheyDo()
     }
     client.closeStream();
     QTRY_VERIFY(host.isIdle());
+}
+
+// Failures that nobody waits for, and notes, are told on standard error when there is no
+// window to show them in: without a display, or when the window part could not be loaded.
+void TestConversion::failuresWithoutWindowsAreTold_data()
+{
+    QTest::addColumn<ConversionHost::Presentation>("presentation");
+    QTest::addColumn<bool>("notesTold");
+
+    QTest::newRow("no display") << ConversionHost::Presentation::StandardError << false;
+    QTest::newRow("no window part") << ConversionHost::Presentation::Windows << true;
+}
+
+void TestConversion::failuresWithoutWindowsAreTold()
+{
+    QFETCH(ConversionHost::Presentation, presentation);
+    QFETCH(bool, notesTold);
+
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    QTemporaryFile told;
+    QVERIFY(told.open());
+    const int standardError = ::dup(STDERR_FILENO);
+    ::dup2(told.handle(), STDERR_FILENO);
+    const auto restore = qScopeGuard([standardError] {
+        ::dup2(standardError, STDERR_FILENO);
+        ::close(standardError);
+    });
+
+    ConversionHost host(presentation, START_STEP);
+    host.watch(nullptr);
+    RequestClient client;
+    host.serve(client.companionEnd());
+    const EncoderCall call{
+        writeEncoder(work.filePath("encoder.sh"), "exit 3"), "a.wav", "a.mp3", {}};
+    QVERIFY(client.send(ConversionRequest{work.path(), call}));
+    QVERIFY(client.send(BatchNote{"b.wav: 入力ファイルがありません。"}));
+    QTRY_VERIFY(!client.reports().isEmpty());
+    client.closeStream();
+    QTRY_VERIFY(host.isIdle());
+
+    QStringList expected{
+        outcomeLine(call, {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 3}})};
+    if (notesTold)
+        expected.append("b.wav: 入力ファイルがありません。");
+    QFile written(told.fileName());
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts), expected);
 }
 
 // The program tells its notes just before it closes the stream: they are shown even when the

@@ -1,6 +1,8 @@
 #include "conversionhost.h"
 #include "encoderstart.h"
+#include "jobs/standarderror.h"
 #include "jobs/toolkitarguments.h"
+#include "journal.h"
 #include "platform/programlocation.h"
 #include "platform/windowpartloader.h"
 #include "requestlistener.h"
@@ -44,13 +46,17 @@ int runBatch(const QByteArray &programDirectory)
 }
 
 // The window part, with its application object on the display; nothing when its module
-// cannot be loaded.
+// cannot be loaded, which is told as the failures that follow will be (see ConversionHost).
 std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
                                            const QString &displayPlatform)
 {
     const Result<MakeWindowPart *> make = loadWindowPartModule(programDirectory);
-    if (!make)
+    if (!make) {
+        const QString line = QStringLiteral("orvalen-conversion: ") + errorText(make.error());
+        writeLineToStandardError(line);
+        writeToJournal(line);
         return nullptr;
+    }
     std::unique_ptr<WindowPart> part((*make)(displayPlatform.toUtf8().constData()));
     part->prepareEventLoop();
     return part;
