@@ -8,6 +8,7 @@
 #include "conversion/temporaryoutput.h"
 #include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
+#include "platform/processstart.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -20,6 +21,7 @@
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +63,7 @@ private slots:
     void encodersEndWhateverTheyDo();
     void failuresWithoutWindowsAreTold_data();
     void failuresWithoutWindowsAreTold();
+    void killedCompanionLeavesNothingBehind();
     void outcomeTexts_data();
     void outcomeTexts();
     void batchSummaries_data();
@@ -357,6 +360,47 @@ void TestConversion::failuresWithoutWindowsAreTold()
     QFile written(told.fileName());
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts), expected);
+}
+
+// A companion killed while it converts leaves the temporary folder of the output beside it;
+// the next companion that starts removes it.
+void TestConversion::killedCompanionLeavesNothingBehind()
+{
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    const auto startCompanion = [](int input) {
+        return startProcess(COMPANION_BINARY, {"--batch"}, {{}, {input, -1, STDERR_FILENO}, {}},
+                            Error::What::CompanionNotStartable);
+    };
+    // Starts a companion with nothing to do, which leaves again once it has looked.
+    const auto startIdleCompanion = [&startCompanion] {
+        const Result<pid_t> started = startCompanion(-1);
+        int status = -1;
+        return started && ::waitpid(*started, &status, 0) == *started && status == 0;
+    };
+    const auto leftovers = [&work] {
+        return QDir(work.path()).entryList({".out.mp3.*"}, QDir::AllEntries | QDir::Hidden) +
+               QDir(work.filePath("orvalen")).entryList({"partial-*"});
+    };
+    RequestClient client;
+    const Result<pid_t> killed = startCompanion(client.companionEnd());
+    ::close(client.companionEnd());
+    QVERIFY(killed);
+    QVERIFY(client.send(ConversionRequest{
+        work.path(),
+        {writeEncoder(work.filePath("encoder.sh"), "exec sleep 600"), "a.wav", "out.mp3", {}},
+        true}));
+    QTRY_VERIFY(!client.reports().isEmpty());
+    // The folder and its record, which a companion that starts meanwhile leaves alone.
+    QCOMPARE(leftovers().size(), 2);
+    QVERIFY(startIdleCompanion());
+    QCOMPARE(leftovers().size(), 2);
+
+    ::kill(*killed, SIGKILL);
+    QCOMPARE(::waitpid(*killed, nullptr, 0), *killed);
+    QCOMPARE(leftovers().size(), 2);
+    QVERIFY(startIdleCompanion());
+    QCOMPARE(leftovers(), QStringList{});
 }
 
 // The program tells its notes just before it closes the stream: they are shown even when the

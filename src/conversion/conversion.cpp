@@ -102,24 +102,19 @@ void Conversion::start()
 // yet, it is not the input; and makes its temporary file.
 Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray &output)
 {
-    if (Result<void> locked = takeLock(output); !locked)
+    const Result<QByteArray> runtime = privateRuntimeDirectory();
+    if (!runtime)
+        return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
+    // The output's lock, which every spelling of the output shares.
+    lock = std::make_unique<OutputLock>();
+    if (Result<void> locked = lock->take(*runtime, fileKey(output)); !locked)
         return locked;
     if (Result<void> plain = checkPlainFileOrNone(output); !plain)
         return plain;
     if (isSameFile(input, output))
         return Error{Error::What::OutputIsInput};
     temporary = std::make_unique<TemporaryOutput>();
-    return temporary->create(output);
-}
-
-// Takes the output's lock, which every spelling of the output shares.
-Result<void> Conversion::takeLock(const QByteArray &output)
-{
-    const Result<QByteArray> runtime = privateRuntimeDirectory();
-    if (!runtime)
-        return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
-    lock = std::make_unique<OutputLock>();
-    return lock->take(*runtime, fileKey(output));
+    return temporary->create(output, *runtime);
 }
 
 void Conversion::watch()

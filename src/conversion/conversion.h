@@ -52,7 +52,6 @@ signals:
 
 private:
     Result<void> prepareOutput(const QByteArray &input, const QByteArray &output);
-    Result<void> takeLock(const QByteArray &output);
     void refuse(const Error &reason);
     void killLater();
     void takeOutput(const QByteArray &bytes);
