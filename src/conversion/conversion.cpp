@@ -152,10 +152,11 @@ void Conversion::refuse(const Error &reason)
     emit answered({ConversionOutcome::Kind::Refused, reason});
 }
 
+// Shown once a line has come whole: bytes that never end a line change nothing shown.
 void Conversion::takeOutput(const QByteArray &bytes)
 {
-    encoderOutput.append(bytes);
-    emit outputChanged();
+    if (encoderOutput.append(bytes))
+        emit outputChanged();
 }
 
 void Conversion::end(int exitCode, bool bySignal)
