@@ -55,7 +55,7 @@ void TestBatchWindows::closingStopsOnlyItsBatch_data()
 }
 
 // Two batches run, each in its window; one of them is stopped from its window while both
-// run. Its encoder ends and its output is never written, and the other batch completes.
+// run. Its encoders end and its outputs are never written, and the other batch completes.
 void TestBatchWindows::closingStopsOnlyItsBatch()
 {
     QFETCH(QString, how);
@@ -94,6 +94,11 @@ void TestBatchWindows::closingStopsOnlyItsBatch()
     if (how != "close")
         window->close();
     QTRY_VERIFY(!window);
+    // What the batch asks for afterwards is stopped too.
+    QVERIFY(
+        stopped.send(ConversionRequest{work.path(), {encoder, "later.go", "later.mp3", {}}, true}));
+    QTRY_COMPARE(stopped.reports().size(), 4);
+    QCOMPARE(stopped.latest(), ConversionOutcome::Kind::Stopped);
 
     QVERIFY(QFile(work.filePath("completed.go")).open(QIODevice::WriteOnly));
     QTRY_COMPARE(completed.latest(), ConversionOutcome::Kind::Succeeded);
