@@ -1,6 +1,7 @@
 // The companion's rules that need no encoder: reading the encoder's output, the messages
 // between the program and the companion and how a stream is served, the outcome texts, a
 // batch's summary, and temporary file names.
+#include "companionfixture.h"
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
 #include "conversion/requestlistener.h"
@@ -8,14 +9,20 @@
 #include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
 #include "jobs/windowpart.h"
+#include "platform/processstart.h"
 
+#include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +60,11 @@ private slots:
     void streamsServedNoFurther_data();
     void streamsServedNoFurther();
     void notesOutliveTheirStream();
+    void encodersEndWhateverTheyDo_data();
+    void encodersEndWhateverTheyDo();
+    void failuresWithoutWindowsAreTold_data();
+    void failuresWithoutWindowsAreTold();
+    void killedCompanionLeavesNothingBehind();
     void outcomeTexts_data();
     void outcomeTexts();
     void batchSummaries_data();
@@ -98,6 +110,9 @@ void TestConversion::encoderOutput_data()
     QTest::newRow("no duration: no percent")
         << QByteArrayList{"size=1kB time=00:00:10.00\r"} << -1 << ""
         << "size=1kB time=00:00:10.00";
+    QTest::newRow("a line without end keeps its start")
+        << QByteArrayList{QByteArray(5000, 'a'), QByteArray(5000, 'b'), "\n"} << -1
+        << QString(EncoderOutput::LineLimit, 'a') << QString(EncoderOutput::LineLimit, 'a');
     QTest::newRow("past the end stays at 100")
         << QByteArrayList{"Duration: 00:00:10.00\n", "size=9kB time=00:00:11.00\r"} << 100
         << "Duration: 00:00:10.00"
@@ -291,6 +306,154 @@ void TestConversion::streamsServedNoFurther()
     QCOMPARE(ended, closed);
     QCOMPARE(shown.shown, windows);
     ::close(pair[0]);
+}
+
+// Whatever an encoder does, the companion follows it and ends it: an encoder that writes
+// without end is stopped as soon as it is asked to, and nothing that an encoder leaves
+// running writes to its output once its success is told.
+void TestConversion::encodersEndWhateverTheyDo_data()
+{
+    QTest::addColumn<QByteArray>("encoder");
+    QTest::addColumn<bool>("stopped"); // the program asks to stop once the encoder runs
+    QTest::addColumn<ConversionOutcome::Kind>("outcome");
+
+    // Stopped once it has written 16 MiB, so that the line it writes is long already: it
+    // tells so by making the file named as the input.
+    QTest::newRow("endless output without a newline")
+        << QByteArray("head -c 16777216 /dev/zero\n: > \"$3\"\nexec cat /dev/zero") << true
+        << ConversionOutcome::Kind::Stopped;
+    // It writes the pid of what it leaves into the file named as the input; the output is
+    // named last.
+    QTest::newRow("a child left writing to the output")
+        << QByteArray("for last; do :; done\n"
+                      "exec 3>\"$last\"\n"
+                      "printf whole >&3\n"
+                      "(while :; do printf x >&3; sleep 0.01; done) &\n"
+                      "echo $! > \"$3\"\n")
+        << false << ConversionOutcome::Kind::Succeeded;
+}
+
+void TestConversion::encodersEndWhateverTheyDo()
+{
+    QFETCH(QByteArray, encoder);
+    QFETCH(bool, stopped);
+    QFETCH(ConversionOutcome::Kind, outcome);
+
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    ConversionHost host(ConversionHost::Presentation::StandardError, START_STEP);
+    host.watch(nullptr);
+    RequestClient client;
+    host.serve(client.companionEnd());
+    QVERIFY(client.send(ConversionRequest{
+        work.path(),
+        {writeEncoder(work.filePath("encoder.sh"), encoder), "input", "out.mp3", {}},
+        true}));
+    QTRY_VERIFY(!client.reports().isEmpty());
+    QCOMPARE(client.reports().constFirst().outcome.kind, ConversionOutcome::Kind::Started);
+    if (stopped) {
+        QTRY_VERIFY(QFile::exists(work.filePath("input")));
+        QVERIFY(client.send(StopRequest{}));
+    }
+    QTRY_COMPARE(client.latest(), outcome);
+
+    QFile left(work.filePath("input"));
+    if (!stopped && left.open(QIODevice::ReadOnly)) {
+        // Gone, or ended and not yet reaped by whoever adopted it.
+        QFile state("/proc/" + left.readAll().trimmed() + "/stat");
+        QVERIFY(!state.open(QIODevice::ReadOnly) || state.readAll().contains(") Z "));
+    }
+    client.closeStream();
+    QTRY_VERIFY(host.isIdle());
+}
+
+// Failures that nobody waits for, and notes, are told on standard error when there is no
+// window to show them in: without a display, or when the window part could not be loaded.
+void TestConversion::failuresWithoutWindowsAreTold_data()
+{
+    QTest::addColumn<ConversionHost::Presentation>("presentation");
+    QTest::addColumn<bool>("notesTold");
+
+    QTest::newRow("no display") << ConversionHost::Presentation::StandardError << false;
+    QTest::newRow("no window part") << ConversionHost::Presentation::Windows << true;
+}
+
+void TestConversion::failuresWithoutWindowsAreTold()
+{
+    QFETCH(ConversionHost::Presentation, presentation);
+    QFETCH(bool, notesTold);
+
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    QTemporaryFile told;
+    QVERIFY(told.open());
+    const int standardError = ::dup(STDERR_FILENO);
+    ::dup2(told.handle(), STDERR_FILENO);
+    const auto restore = qScopeGuard([standardError] {
+        ::dup2(standardError, STDERR_FILENO);
+        ::close(standardError);
+    });
+
+    ConversionHost host(presentation, START_STEP);
+    host.watch(nullptr);
+    RequestClient client;
+    host.serve(client.companionEnd());
+    const EncoderCall call{
+        writeEncoder(work.filePath("encoder.sh"), "exit 3"), "a.wav", "a.mp3", {}};
+    QVERIFY(client.send(ConversionRequest{work.path(), call}));
+    QVERIFY(client.send(BatchNote{"b.wav: 入力ファイルがありません。"}));
+    QTRY_VERIFY(!client.reports().isEmpty());
+    client.closeStream();
+    QTRY_VERIFY(host.isIdle());
+
+    QStringList expected{
+        outcomeLine(call, {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 3}})};
+    if (notesTold)
+        expected.append("b.wav: 入力ファイルがありません。");
+    QFile written(told.fileName());
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts), expected);
+}
+
+// A companion killed while it converts leaves the temporary folder of the output beside it;
+// the next companion that starts removes it.
+void TestConversion::killedCompanionLeavesNothingBehind()
+{
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    const auto startCompanion = [](int input) {
+        return startProcess(COMPANION_BINARY, {"--batch"}, {{}, {input, -1, STDERR_FILENO}, {}},
+                            Error::What::CompanionNotStartable);
+    };
+    // Starts a companion with nothing to do, which leaves again once it has looked.
+    const auto startIdleCompanion = [&startCompanion] {
+        const Result<pid_t> started = startCompanion(-1);
+        int status = -1;
+        return started && ::waitpid(*started, &status, 0) == *started && status == 0;
+    };
+    const auto leftovers = [&work] {
+        return QDir(work.path()).entryList({".out.mp3.*"}, QDir::AllEntries | QDir::Hidden) +
+               QDir(work.filePath("orvalen")).entryList({"partial-*"});
+    };
+    RequestClient client;
+    const Result<pid_t> killed = startCompanion(client.companionEnd());
+    ::close(client.companionEnd());
+    QVERIFY(killed);
+    QVERIFY(client.send(ConversionRequest{
+        work.path(),
+        {writeEncoder(work.filePath("encoder.sh"), "exec sleep 600"), "a.wav", "out.mp3", {}},
+        true}));
+    QTRY_VERIFY(!client.reports().isEmpty());
+    // The folder and its record, which a companion that starts meanwhile leaves alone.
+    QCOMPARE(leftovers().size(), 2);
+    QVERIFY(startIdleCompanion());
+    QCOMPARE(leftovers().size(), 2);
+
+    ::kill(*killed, SIGKILL);
+    QCOMPARE(::waitpid(*killed, nullptr, 0), *killed);
+    QCOMPARE(leftovers().size(), 2);
+    QVERIFY(startIdleCompanion());
+    QCOMPARE(leftovers(), QStringList{});
 }
 
 // The program tells its notes just before it closes the stream: they are shown even when the

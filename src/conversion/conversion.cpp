@@ -7,6 +7,9 @@
 #include "platform/runtimedirectory.h"
 #include "temporaryoutput.h"
 
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cerrno>
@@ -16,6 +19,32 @@ namespace {
 
 constexpr int ForcedStopMilliseconds = 5'000;
 
+// What is left to do with a conversion's files once its encoder has ended. It takes as long
+// as the disk does, so it is done on a worker thread.
+struct Settling
+{
+    std::unique_ptr<TemporaryOutput> temporary;
+    std::unique_ptr<OutputLock> lock;
+    bool publish;
+    QPromise<std::optional<Error>> promise;
+};
+
+// Puts the finished output in place when the encoder succeeded, and removes the temporary
+// file in every other case; still under the output's lock, which goes last, files that
+// killed conversions of it left behind go too. Nothing when it went well, else why not.
+std::optional<Error> settle(Settling &settling)
+{
+    std::optional<Error> failure;
+    if (settling.publish) {
+        if (const Result<void> replaced = settling.temporary->replaceOutput(); !replaced)
+            failure = replaced.error();
+    }
+    settling.temporary->removeLeftovers();
+    settling.temporary.reset();
+    settling.lock.reset();
+    return failure;
+}
+
 } // namespace
 
 Conversion::Conversion(ConversionRequest request, QByteArray encoderStartStep, QObject *parent)
@@ -23,7 +52,7 @@ Conversion::Conversion(ConversionRequest request, QByteArray encoderStartStep, Q
 {
 }
 
-// The encoder goes first, ended and reaped, then its temporary output.
+// The encoder goes first, killed with its process group, then its temporary output.
 Conversion::~Conversion()
 {
     delete encoder;
@@ -31,7 +60,7 @@ Conversion::~Conversion()
 
 bool Conversion::isRunning() const
 {
-    return encoder != nullptr;
+    return encoder != nullptr || settling != nullptr;
 }
 
 void Conversion::start()
@@ -73,24 +102,19 @@ void Conversion::start()
 // yet, it is not the input; and makes its temporary file.
 Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray &output)
 {
-    if (Result<void> locked = takeLock(output); !locked)
+    const Result<QByteArray> runtime = privateRuntimeDirectory();
+    if (!runtime)
+        return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
+    // The output's lock, which every spelling of the output shares.
+    lock = std::make_unique<OutputLock>();
+    if (Result<void> locked = lock->take(*runtime, fileKey(output)); !locked)
         return locked;
     if (Result<void> plain = checkPlainFileOrNone(output); !plain)
         return plain;
     if (isSameFile(input, output))
         return Error{Error::What::OutputIsInput};
     temporary = std::make_unique<TemporaryOutput>();
-    return temporary->create(output);
-}
-
-// Takes the output's lock, which every spelling of the output shares.
-Result<void> Conversion::takeLock(const QByteArray &output)
-{
-    const Result<QByteArray> runtime = privateRuntimeDirectory();
-    if (!runtime)
-        return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
-    lock = std::make_unique<OutputLock>();
-    return lock->take(*runtime, fileKey(output));
+    return temporary->create(output, *runtime);
 }
 
 void Conversion::watch()
@@ -128,10 +152,11 @@ void Conversion::refuse(const Error &reason)
     emit answered({ConversionOutcome::Kind::Refused, reason});
 }
 
+// Shown once a line has come whole: bytes that never end a line change nothing shown.
 void Conversion::takeOutput(const QByteArray &bytes)
 {
-    encoderOutput.append(bytes);
-    emit outputChanged();
+    if (encoderOutput.append(bytes))
+        emit outputChanged();
 }
 
 void Conversion::end(int exitCode, bool bySignal)
@@ -140,31 +165,41 @@ void Conversion::end(int exitCode, bool bySignal)
     encoder = nullptr;
     delete forcedStop;
     forcedStop = nullptr;
-    const ConversionOutcome outcome = outcomeOfEnd(exitCode, bySignal);
-    // Still under the output's lock: files that killed conversions of it left behind go too.
-    temporary->removeLeftovers();
-    temporary.reset();
-    lock.reset();
-    emit finished(outcome);
+    using Kind = ConversionOutcome::Kind;
+    std::optional<ConversionOutcome> outcome;
+    if (stopping)
+        outcome = ConversionOutcome{Kind::Stopped};
+    else if (bySignal || exitCode != 0)
+        outcome = ConversionOutcome{
+            Kind::Failed,
+            Error{bySignal ? Error::What::EncoderKilled : Error::What::EncoderExited, exitCode},
+            encoderReason()};
+
+    auto job = std::make_shared<Settling>(Settling{std::move(temporary), std::move(lock), !outcome,
+                                                   QPromise<std::optional<Error>>()});
+    settling = new QFutureWatcher<std::optional<Error>>(this);
+    connect(settling, &QFutureWatcherBase::finished, this, [this, outcome] {
+        const std::optional<Error> failure = settling->result();
+        delete settling;
+        settling = nullptr;
+        emit finished(outcome.value_or(outcomeOfPublishing(failure)));
+    });
+    settling->setFuture(job->promise.future());
+    QThreadPool::globalInstance()->start([job] {
+        job->promise.start();
+        job->promise.addResult(settle(*job));
+        job->promise.finish();
+    });
 }
 
-// Puts the output in place after a success; the temporary file goes in every other case.
-ConversionOutcome Conversion::outcomeOfEnd(int exitCode, bool bySignal)
+ConversionOutcome Conversion::outcomeOfPublishing(const std::optional<Error> &failure) const
 {
     using Kind = ConversionOutcome::Kind;
-    using What = Error::What;
-    if (stopping)
-        return {Kind::Stopped};
-    if (bySignal)
-        return {Kind::Failed, Error{What::EncoderKilled, exitCode}, encoderReason()};
-    if (exitCode != 0)
-        return {Kind::Failed, Error{What::EncoderExited, exitCode}, encoderReason()};
-    const Result<void> replaced = temporary->replaceOutput();
-    if (!replaced && replaced.error().what == What::EncoderWroteNothing)
-        return {Kind::Failed, replaced.error(), encoderReason()};
-    if (!replaced)
-        return {Kind::Failed, replaced.error()};
-    return {Kind::Succeeded};
+    if (!failure)
+        return {Kind::Succeeded};
+    if (failure->what == Error::What::EncoderWroteNothing)
+        return {Kind::Failed, *failure, encoderReason()};
+    return {Kind::Failed, *failure};
 }
 
 // The encoder's reason, which names the output as the encoder was given it, through the

@@ -11,13 +11,15 @@ class EncoderProcess;
 class OutputLock;
 class QTimer;
 class TemporaryOutput;
+template <typename T> class QFutureWatcher;
 
 // One conversion, watched from start to end. Before the encoder starts, it takes the
 // output's lock, and makes sure that the output is a plain file (or none yet) and not the
 // input, so no other conversion writes the same file, nothing is written through a link
 // or into a device, and no input is overwritten by its own output. The encoder writes a temporary
 // file beside the output, which replaces the output only once the encoder has succeeded:
-// a conversion that fails or is stopped leaves an earlier output as it was.
+// a conversion that fails or is stopped leaves an earlier output as it was. Those files are
+// settled on a worker thread, and the conversion ends once they are.
 class Conversion : public QObject
 {
     Q_OBJECT
@@ -50,12 +52,11 @@ signals:
 
 private:
     Result<void> prepareOutput(const QByteArray &input, const QByteArray &output);
-    Result<void> takeLock(const QByteArray &output);
     void refuse(const Error &reason);
     void killLater();
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);
-    ConversionOutcome outcomeOfEnd(int exitCode, bool bySignal);
+    ConversionOutcome outcomeOfPublishing(const std::optional<Error> &failure) const;
     QString encoderReason() const;
 
     ConversionRequest order;
@@ -64,6 +65,8 @@ private:
     std::unique_ptr<OutputLock> lock;
     std::unique_ptr<TemporaryOutput> temporary;
     EncoderProcess *encoder = nullptr;
+    // Once the encoder has ended, until its files are settled (see end()).
+    QFutureWatcher<std::optional<Error>> *settling = nullptr;
     QTimer *forcedStop = nullptr;
     bool stopping = false;
 };

@@ -4,6 +4,7 @@
 #include "jobs/batchcounts.h"
 #include "jobs/standarderror.h"
 #include "jobs/windowpart.h"
+#include "journal.h"
 #include "requestlistener.h"
 
 #include <QElapsedTimer>
@@ -49,8 +50,10 @@ public:
                            [](const Entry *entry) { return entry->conversion->isRunning(); });
     }
 
+    // Requests that come later are stopped as they start.
     void stop() override
     {
+        stopped = true;
         for (Entry *entry : std::as_const(entries))
             entry->conversion->stop();
     }
@@ -60,6 +63,7 @@ public:
     void windowClosed() override
     {
         view = nullptr;
+        stopped = true;
         host.endIfDone(this);
     }
 
@@ -72,14 +76,15 @@ public:
     }
 
     bool haveEnded() const { return counts().haveEnded(); }
+    bool hasNothingToShow() const { return entries.isEmpty() && notes.isEmpty(); }
 
+    // The summary first: the window may close once it shows that the last conversion ended.
     void showState(const Entry &entry) const
     {
-        if (!view)
-            return;
-        if (entry.state)
+        if (view)
+            view->showSummary(summaryText(counts()));
+        if (view && entry.state)
             view->showState(entry.row, *entry.state);
-        view->showSummary(summaryText(counts()));
     }
 
     ConversionHost &host;
@@ -91,6 +96,7 @@ public:
     BatchView *view = nullptr;
     bool shown = false;
     bool ended = false;
+    bool stopped = false;
 };
 
 ConversionHost::Entry::Entry(Batch &owner, const ConversionRequest &request,
@@ -143,7 +149,7 @@ void ConversionHost::watch(WindowPart *windowPart)
 
 bool ConversionHost::isIdle() const
 {
-    return batches.isEmpty();
+    return batches.isEmpty() && unsentNotices == 0;
 }
 
 void ConversionHost::leaveIfIdle()
@@ -178,13 +184,12 @@ void ConversionHost::start(Batch *batch, const ConversionRequest &request)
     if (batch->view)
         batch->view->addConversion(request);
     entry->conversion->start();
-    if (!watching)
-        return;
-    entry->conversion->watch();
-    // Shown after the requests already waiting have started their encoders: making a window
-    // takes longer than starting a process.
-    if (!batch->shown)
-        QTimer::singleShot(0, this, &ConversionHost::showWindows);
+    if (watching)
+        entry->conversion->watch();
+    if (batch->stopped)
+        entry->conversion->stop();
+    if (watching && !batch->shown)
+        showWindowsSoon();
 }
 
 void ConversionHost::answer(Entry *entry, const ConversionOutcome &outcome)
@@ -208,9 +213,8 @@ void ConversionHost::end(Entry *entry, const ConversionOutcome &outcome)
     const bool reported = batch.client && entry->conversion->request().waited;
     if (reported)
         batch.client->send({quint32(entry->row), outcome});
-    if (!reported && presentation == Presentation::StandardError &&
-        outcome.kind != ConversionOutcome::Kind::Succeeded)
-        writeLineToStandardError(outcomeLine(entry->conversion->request().call, outcome));
+    if (!reported && outcome.kind != ConversionOutcome::Kind::Succeeded)
+        tellUnseen(outcomeLine(entry->conversion->request().call, outcome));
     entry->state = outcome;
     batch.showState(*entry);
     endIfDone(&batch);
@@ -220,9 +224,6 @@ void ConversionHost::closeStream(Batch *batch)
 {
     batch->client->deleteLater();
     batch->client = nullptr;
-    // A stream that asked for nothing has nothing to show.
-    if (batch->entries.isEmpty())
-        return forget(batch);
     endIfDone(batch);
 }
 
@@ -240,32 +241,66 @@ void ConversionHost::endIfDone(Batch *batch)
         return;
     }
     // Nothing to show, or nothing more: its window was closed.
-    if (!windows || (batch->shown && !batch->view))
+    if (!windows || batch->hasNothingToShow() || (batch->shown && !batch->view))
         return forget(batch);
     // Its window, still to come, shows the end; or it has shown it.
-    if (!batch->view || batch->ended)
+    if (!batch->shown)
+        return showWindowsSoon();
+    if (batch->ended)
         return;
     batch->ended = true;
     const BatchCounts counts = batch->counts();
     if (batch->clock.elapsed() >= NoticeMilliseconds)
-        windows->notifyDesktop(endNoticeText(counts));
+        notifyDesktop(endNoticeText(counts));
     batch->view->showEnd(!counts.allSucceeded() || !batch->notes.isEmpty());
+}
+
+// Without a window, what the user would have read in it goes to standard error, and from a
+// session's companion, whose standard error nobody may read, to the user's journal too.
+void ConversionHost::tellUnseen(const QString &line) const
+{
+    writeLineToStandardError(line);
+    if (presentation == Presentation::Windows)
+        writeToJournal(line);
+}
+
+// The companion stays until the notice is sent, without waiting for it.
+void ConversionHost::notifyDesktop(const QString &text)
+{
+    ++unsentNotices;
+    windows->notifyDesktop(text, this, [this] {
+        --unsentNotices;
+        leaveIfIdle();
+    });
 }
 
 void ConversionHost::forget(Batch *batch)
 {
     if (!batches.removeOne(batch))
         return;
+    if (!windows && presentation == Presentation::Windows) {
+        for (const QString &note : std::as_const(batch->notes))
+            tellUnseen(note);
+    }
     batch->deleteLater();
     leaveIfIdle();
 }
 
+// Shown after the requests already waiting have started their encoders: making a window
+// takes longer than starting a process.
+void ConversionHost::showWindowsSoon()
+{
+    if (!showingDue)
+        QTimer::singleShot(0, this, &ConversionHost::showWindows);
+    showingDue = true;
+}
+
 void ConversionHost::showWindows()
 {
+    showingDue = false;
     const QList<Batch *> all = batches;
     for (Batch *batch : all) {
-        // A stream that has asked for nothing yet has nothing to show.
-        if (windows && !batch->shown && !batch->entries.isEmpty()) {
+        if (windows && !batch->shown && !batch->hasNothingToShow()) {
             batch->shown = true;
             batch->view = windows->showBatch(*batch);
             for (const QString &note : std::as_const(batch->notes))

@@ -11,8 +11,10 @@ class WindowPart;
 // Takes conversion requests from the streams of the programs that ask for them, starts each
 // conversion at once and answers its stream whether its encoder started. The conversions
 // that one stream asks for are a batch, shown in one window with the notes that came with
-// them; without a display, a conversion that fails is reported on standard error. The
-// program that asked reports it instead when it waits for the conversion.
+// them; without a display, or when the window part could not be loaded, a conversion that
+// fails is reported on standard error (and then in the user's journal too). The program that
+// asked reports it instead when it waits for the conversion. Closing a batch's window stops
+// that batch, and only that one.
 class ConversionHost : public QObject
 {
     Q_OBJECT
@@ -35,7 +37,8 @@ public:
     // batches in windows of the window part (none when it could not be loaded).
     void watch(WindowPart *windowPart);
 
-    // Whether no stream is open and no conversion (nor its batch's window) is left.
+    // Whether no stream is open, no conversion (nor its batch's window) is left and no
+    // desktop notice is still being sent.
     bool isIdle() const;
 
     // Says `idle` when it is.
@@ -54,12 +57,17 @@ private:
     void end(Entry *entry, const ConversionOutcome &outcome);
     void closeStream(Batch *batch);
     void endIfDone(Batch *batch);
+    void tellUnseen(const QString &line) const;
+    void notifyDesktop(const QString &text);
     void forget(Batch *batch);
+    void showWindowsSoon();
     void showWindows();
 
     Presentation presentation;
     QByteArray startStep;
     WindowPart *windows = nullptr;
     bool watching = false;
+    bool showingDue = false;
+    int unsentNotices = 0;
     QList<Batch *> batches;
 };

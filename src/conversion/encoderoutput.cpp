@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qsizetype LinesKept = 8;
@@ -40,17 +42,26 @@ bool isClosingLine(const QString &line)
 
 } // namespace
 
-void EncoderOutput::append(QByteArrayView bytes)
+bool EncoderOutput::append(QByteArrayView bytes)
 {
-    partialLine += bytes;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < partialLine.size(); ++i) {
-        if (partialLine[i] != '\n' && partialLine[i] != '\r')
-            continue;
-        takeLine(QString::fromUtf8(partialLine.sliced(start, i - start)).trimmed());
-        start = i + 1;
+    bool tookLine = false;
+    for (;;) {
+        const auto end = std::find_if(bytes.begin(), bytes.end(),
+                                      [](char byte) { return byte == '\n' || byte == '\r'; });
+        keep(bytes.first(end - bytes.begin()));
+        if (end == bytes.end())
+            return tookLine;
+        tookLine = takeLine(QString::fromUtf8(partialLine).trimmed()) || tookLine;
+        partialLine.clear();
+        bytes = bytes.sliced(end - bytes.begin() + 1);
     }
-    partialLine.remove(0, start);
+}
+
+// Only the start of a line that goes on and on is kept: no encoder writes such a line, and
+// its end would tell nothing that its start does not.
+void EncoderOutput::keep(QByteArrayView bytes)
+{
+    partialLine += bytes.first(std::min(bytes.size(), LineLimit - partialLine.size()));
 }
 
 std::optional<int> EncoderOutput::percentDone() const
@@ -60,10 +71,10 @@ std::optional<int> EncoderOutput::percentDone() const
     return int(qBound(0.0, position * 100 / *duration, 100.0));
 }
 
-void EncoderOutput::takeLine(const QString &line)
+bool EncoderOutput::takeLine(const QString &line)
 {
     if (line.isEmpty())
-        return;
+        return false;
     const bool progress = isProgressReport(line);
     if (progress)
         position = secondsAfter(line, QStringLiteral("time=")).value_or(position);
@@ -81,4 +92,5 @@ void EncoderOutput::takeLine(const QString &line)
     if (lines.size() > LinesKept)
         lines.removeFirst();
     lastLineIsProgress = progress;
+    return true;
 }

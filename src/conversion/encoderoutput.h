@@ -12,7 +12,11 @@
 class EncoderOutput
 {
 public:
-    void append(QByteArrayView bytes);
+    // The longest line kept, in bytes; the rest of a longer one is dropped.
+    static constexpr qsizetype LineLimit = 4096;
+
+    // Takes what the encoder wrote next; whether a line came whole with it.
+    bool append(QByteArrayView bytes);
 
     // The latest lines, oldest first, the current progress report last.
     QStringList latestLines() const { return lines; }
@@ -25,7 +29,8 @@ public:
     QString lastMessage() const { return message; }
 
 private:
-    void takeLine(const QString &line);
+    void keep(QByteArrayView bytes);
+    bool takeLine(const QString &line);
 
     QByteArray partialLine;
     QStringList lines;

@@ -4,12 +4,17 @@
 #include "jobs/filenamebytes.h"
 #include "platform/processstart.h"
 
+#include <QCoreApplication>
+#include <QSet>
 #include <QSocketNotifier>
+#include <QTimer>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,16 +42,70 @@ Result<Pipe> makePipe(const QByteArray &program)
     return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
 }
 
+// How often an ended encoder's process group is looked at until it is empty: its processes
+// were killed, and are gone in a moment.
+constexpr int GroupWatchMilliseconds = 10;
+
+// The encoders running, by process id.
+QSet<pid_t> runningEncoders;
+
+// Reaps the processes that encoders left behind, which we adopt (see start()), once they have
+// ended; an encoder ended meanwhile is reaped by its owner, and the others after it.
+void reapStrays()
+{
+    siginfo_t ended = {};
+    while (::waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid > 0 &&
+           !runningEncoders.contains(ended.si_pid)) {
+        ::waitpid(ended.si_pid, nullptr, WNOHANG);
+        ended = {};
+    }
+}
+
+// Reaps, from the event loop, an encoder killed once its owner had gone.
+class LateReaper final : public QObject
+{
+public:
+    LateReaper(pid_t child, UniqueFd exit)
+        : QObject(QCoreApplication::instance()), pid(child), exitDescriptor(std::move(exit)),
+          notifier(exitDescriptor.get(), QSocketNotifier::Read, this)
+    {
+        connect(&notifier, &QSocketNotifier::activated, this, [this] {
+            notifier.setEnabled(false);
+            runningEncoders.remove(pid);
+            ::waitpid(pid, nullptr, WNOHANG);
+            reapStrays();
+            deleteLater();
+        });
+    }
+
+private:
+    pid_t pid;
+    UniqueFd exitDescriptor;
+    QSocketNotifier notifier;
+};
+
+// Reaps the child, which has ended or is ending; returns its wait status.
+int waitForEnd(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
 } // namespace
 
 EncoderProcess::EncoderProcess(QObject *parent) : QObject(parent) {}
 
 EncoderProcess::~EncoderProcess()
 {
-    if (pid <= 0)
+    if (pid <= 0 || status)
         return;
-    ::kill(pid, SIGKILL);
-    waitForEnd();
+    sendSignal(SIGKILL);
+    if (QCoreApplication::instance() && exit.isValid())
+        new LateReaper(pid, std::move(exit));
+    else
+        runningEncoders.remove(pid);
 }
 
 Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray &workingDirectory,
@@ -68,19 +127,25 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
         workingDirectory, {-1, written, written}, QList{reportPipe->writeEnd.get()} + given};
     const QByteArrayList stepArguments =
         QByteArrayList{QByteArray::number(::getpid()), program} + arguments;
+    // What an encoder leaves running is killed when it ends, and adopted by us, so that we
+    // see it end and reap it, whoever else would not.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     const Result<pid_t> started =
         startProcess(startStep, stepArguments, setup, Error::What::EncoderNotStartable);
     if (!started)
         return started.error();
     pid = *started;
+    runningEncoders.insert(pid);
     encoder = program;
     output = std::move(outputPipe->readEnd);
     report = std::move(reportPipe->readEnd);
     exit.reset(::pidfd_open(pid, 0));
     if (!exit.isValid()) {
         const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
-        ::kill(pid, SIGKILL);
-        waitForEnd();
+        sendSignal(SIGKILL);
+        waitForEnd(pid);
+        runningEncoders.remove(pid);
+        pid = -1;
         output.reset();
         report.reset();
         return failed;
@@ -93,6 +158,8 @@ void EncoderProcess::watch()
     watched = true;
     reportNotifier = new QSocketNotifier(report.get(), QSocketNotifier::Read, this);
     connect(reportNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readReport);
+    exitNotifier = new QSocketNotifier(exit.get(), QSocketNotifier::Read, this);
+    connect(exitNotifier, &QSocketNotifier::activated, this, &EncoderProcess::reap);
 }
 
 // The start step writes why it failed, or its exec closes the report: the encoder runs.
@@ -105,65 +172,78 @@ void EncoderProcess::readReport()
     reportNotifier->setEnabled(false);
     report.reset();
     if (count == sizeof error) {
-        waitForEnd();
+        startFailure = Error{Error::What::EncoderNotStartable, error, fileNameFromBytes(encoder)};
         output.reset();
-        exit.reset();
-        emit failedToStart({Error::What::EncoderNotStartable, error, fileNameFromBytes(encoder)});
         return;
     }
     emit running();
     outputNotifier = new QSocketNotifier(output.get(), QSocketNotifier::Read, this);
     connect(outputNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readOutput);
-    exitNotifier = new QSocketNotifier(exit.get(), QSocketNotifier::Read, this);
-    connect(exitNotifier, &QSocketNotifier::activated, this, &EncoderProcess::reap);
 }
 
+// To the group while the encoder is not reaped: until then, the group's number is its own.
 void EncoderProcess::sendSignal(int signal)
 {
-    if (pid > 0)
+    if (pid <= 0 || status)
+        return;
+    if (::kill(-pid, signal) < 0)
         ::kill(pid, signal);
 }
 
+// One slice at each wake-up: an encoder that writes without end does not hold up the rest.
 void EncoderProcess::readOutput()
 {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t received = ::read(output.get(), buffer, sizeof buffer);
-        if (received > 0) {
-            emit outputReceived(QByteArray(buffer, received));
-            continue;
-        }
-        if (received < 0 && errno == EINTR)
-            continue;
-        if (received == 0)
-            outputNotifier->setEnabled(false);
-        return;
-    }
+    std::array<char, ReadLimit> buffer;
+    const ssize_t received = ::read(output.get(), buffer.data(), buffer.size());
+    if (received > 0)
+        emit outputReceived(QByteArray(buffer.data(), received));
+    else if (received == 0)
+        outputNotifier->setEnabled(false);
 }
 
-// Reaps the encoder, which has ended or is ending; returns its wait status.
-int EncoderProcess::waitForEnd()
-{
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid = -1;
-    return status;
-}
-
+// The encoder has ended: what it left running is killed, and it is reaped.
 void EncoderProcess::reap()
 {
     exitNotifier->setEnabled(false);
-    const int status = waitForEnd();
-    if (outputNotifier->isEnabled())
-        readOutput();
-    outputNotifier->setEnabled(false);
-    output.reset();
+    if (report.isValid())
+        readReport();
+    sendSignal(SIGKILL);
+    status = waitForEnd(pid);
+    runningEncoders.remove(pid);
     exit.reset();
-    if (WIFSIGNALED(status))
-        emit finished(WTERMSIG(status), true);
+    awaitGroupEnd();
+}
+
+// The group's processes that were the encoder's children are ours now: they are reaped as
+// they end, and the group is empty once they all are.
+void EncoderProcess::awaitGroupEnd()
+{
+    reapStrays();
+    if (::kill(-pid, 0) < 0 && errno == ESRCH)
+        return tellEnd();
+    if (!groupWatch) {
+        groupWatch = new QTimer(this);
+        connect(groupWatch, &QTimer::timeout, this, &EncoderProcess::awaitGroupEnd);
+        groupWatch->start(GroupWatchMilliseconds);
+    }
+}
+
+void EncoderProcess::tellEnd()
+{
+    delete groupWatch;
+    groupWatch = nullptr;
+    pid = -1;
+    if (outputNotifier && outputNotifier->isEnabled())
+        readOutput();
+    delete outputNotifier;
+    outputNotifier = nullptr;
+    output.reset();
+    if (startFailure)
+        emit failedToStart(*startFailure);
+    else if (WIFSIGNALED(*status))
+        emit finished(WTERMSIG(*status), true);
     else
-        emit finished(WEXITSTATUS(status), false);
+        emit finished(WEXITSTATUS(*status), false);
 }
 
 #include "moc_encoderprocess.cpp"

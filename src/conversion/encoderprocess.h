@@ -6,15 +6,21 @@
 #include <QByteArrayList>
 #include <QObject>
 
+#include <optional>
+
 #include <sys/types.h>
 
 class QSocketNotifier;
+class QTimer;
 
 // The encoder, run as our child for one conversion through the start step (see
 // encoderstart.h), so it is killed should we die. It gets standard input from /dev/null,
 // both output streams into a pipe of ours, no descriptor but the ones it is given, a
-// session of its own, and every signal's disposition and the signal mask at their defaults.
-// An encoder still running when its owner ends is killed and reaped.
+// session and so a process group of its own, and every signal's disposition and the signal
+// mask at their defaults. Once the encoder has ended, whatever it started and left running
+// is killed with its process group, and its end is told only once that group is empty:
+// nothing it started writes to its output any more. An encoder still running when its owner
+// ends is killed with its group and reaped from the event loop.
 class EncoderProcess : public QObject
 {
     Q_OBJECT
@@ -22,6 +28,8 @@ class EncoderProcess : public QObject
 public:
     // The number that the encoder sees the first descriptor it is given under.
     static constexpr int FirstGivenDescriptor = 4;
+    // The most read of the encoder's output at each wake-up of the event loop.
+    static constexpr qsizetype ReadLimit = 64 * 1024;
 
     explicit EncoderProcess(QObject *parent = nullptr);
     ~EncoderProcess() override;
@@ -38,7 +46,7 @@ public:
     void watch();
     bool isWatched() const { return watched; }
 
-    // Sends a signal to the running encoder.
+    // Sends a signal to the running encoder's process group.
     void sendSignal(int signal);
 
 signals:
@@ -53,11 +61,15 @@ signals:
 private:
     void readReport();
     void readOutput();
-    int waitForEnd();
     void reap();
+    void awaitGroupEnd();
+    void tellEnd();
 
     pid_t pid = -1;
+    // Once the encoder is reaped: its wait status.
+    std::optional<int> status;
     QByteArray encoder;
+    std::optional<Error> startFailure;
     UniqueFd report;
     UniqueFd output;
     UniqueFd exit;
@@ -65,4 +77,5 @@ private:
     QSocketNotifier *reportNotifier = nullptr;
     QSocketNotifier *outputNotifier = nullptr;
     QSocketNotifier *exitNotifier = nullptr;
+    QTimer *groupWatch = nullptr;
 };

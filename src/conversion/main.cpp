@@ -1,11 +1,16 @@
 #include "conversionhost.h"
 #include "encoderstart.h"
+#include "jobs/standarderror.h"
 #include "jobs/toolkitarguments.h"
+#include "journal.h"
+#include "partialrecord.h"
 #include "platform/programlocation.h"
+#include "platform/runtimedirectory.h"
 #include "platform/windowpartloader.h"
 #include "requestlistener.h"
 
 #include <QCoreApplication>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <csignal>
@@ -28,6 +33,16 @@ std::unique_ptr<QCoreApplication> coreApplication()
     return std::make_unique<QCoreApplication>(toolkit.count, toolkit.values);
 }
 
+// What conversions of companions killed before they ended left behind goes, beside the
+// conversions that start meanwhile.
+void removeWhatKilledCompanionsLeft()
+{
+    if (const Result<QByteArray> runtime = privateRuntimeDirectory()) {
+        QThreadPool::globalInstance()->start(
+            [directory = *runtime] { removeAbandonedOutputs(directory); });
+    }
+}
+
 // The conversions of one command line without a display: requests come on standard input
 // until that Orvalen has ended; failures go to the standard error it shared with us.
 int runBatch(const QByteArray &programDirectory)
@@ -36,6 +51,7 @@ int runBatch(const QByteArray &programDirectory)
     ConversionHost host(ConversionHost::Presentation::StandardError,
                         programDirectory + EncoderStartProgram);
     host.serve(STDIN_FILENO);
+    removeWhatKilledCompanionsLeft();
     application = coreApplication();
     QObject::connect(&host, &ConversionHost::idle, application.get(), &QCoreApplication::quit);
     host.watch(nullptr);
@@ -44,13 +60,17 @@ int runBatch(const QByteArray &programDirectory)
 }
 
 // The window part, with its application object on the display; nothing when its module
-// cannot be loaded.
+// cannot be loaded, which is told as the failures that follow will be (see ConversionHost).
 std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
                                            const QString &displayPlatform)
 {
     const Result<MakeWindowPart *> make = loadWindowPartModule(programDirectory);
-    if (!make)
+    if (!make) {
+        const QString line = QStringLiteral("orvalen-conversion: ") + errorText(make.error());
+        writeLineToStandardError(line);
+        writeToJournal(line);
         return nullptr;
+    }
     std::unique_ptr<WindowPart> part((*make)(displayPlatform.toUtf8().constData()));
     part->prepareEventLoop();
     return part;
@@ -72,6 +92,7 @@ int serveSession(const QByteArray &programDirectory, const QString &displayPlatf
                         programDirectory + EncoderStartProgram);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
     listener.acceptWaiting();
+    removeWhatKilledCompanionsLeft();
 
     windows = loadWindowPart(programDirectory, displayPlatform);
     if (!windows)

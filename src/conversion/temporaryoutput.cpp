@@ -1,5 +1,7 @@
 #include "temporaryoutput.h"
 
+#include "partialrecord.h"
+
 #include <QCryptographicHash>
 #include <QRandomGenerator>
 
@@ -68,9 +70,12 @@ Error notReplaced(int number)
     return {Error::What::OutputNotReplaced, number};
 }
 
-// Removes a temporary folder, with the file in it, or a temporary file, as long as it has
-// the owner of ours: in a shared folder, another user may be converting the same name.
-void removeLeftover(int parent, const QByteArray &name, const QByteArray &outputName, uid_t owner)
+} // namespace
+
+// Only where it still has the owner of ours: in a shared folder, another user may be
+// converting the same name.
+void removeTemporaryFolder(int parent, const QByteArray &name, const QByteArray &outputName,
+                           uid_t owner)
 {
     struct stat status = {};
     if (::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 ||
@@ -87,8 +92,6 @@ void removeLeftover(int parent, const QByteArray &name, const QByteArray &output
     ::unlinkat(folder.get(), outputName.constData(), 0);
     ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
 }
-
-} // namespace
 
 QByteArray temporaryName(const QByteArray &outputName, const QByteArray &unique)
 {
@@ -109,7 +112,7 @@ TemporaryOutput::~TemporaryOutput()
     remove();
 }
 
-Result<void> TemporaryOutput::create(const QByteArray &output)
+Result<void> TemporaryOutput::create(const QByteArray &output, const QByteArray &runtimeDirectory)
 {
     const qsizetype slash = output.lastIndexOf('/');
     outputName = output.sliced(slash + 1);
@@ -126,7 +129,10 @@ Result<void> TemporaryOutput::create(const QByteArray &output)
                             O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!folder.isValid())
             return Error{Error::What::OutputFolderUnwritable, errno};
-        return createFile();
+        Result<void> created = createFile();
+        if (created)
+            record = PartialRecord::make(runtimeDirectory, outputFolder + name, outputName);
+        return created;
     }
     return Error{Error::What::OutputFolderUnwritable, EEXIST};
 }
@@ -166,7 +172,7 @@ void TemporaryOutput::removeLeftovers() const
     while (const dirent *entry = ::readdir(directory)) {
         const QByteArray name(entry->d_name);
         if (name != folderName && isTemporaryNameOf(name, outputName))
-            removeLeftover(::dirfd(directory), name, outputName, owner);
+            removeTemporaryFolder(::dirfd(directory), name, outputName, owner);
     }
     ::closedir(directory);
 }
@@ -211,7 +217,7 @@ Result<void> TemporaryOutput::putInPlace(int file) const
 void TemporaryOutput::remove()
 {
     if (!folder.isValid())
-        return;
+        return record.reset();
     ::unlinkat(folder.get(), outputName.constData(), 0);
     // Only the folder that is still ours under its name.
     struct stat held = {};
@@ -221,4 +227,5 @@ void TemporaryOutput::remove()
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
         ::rmdir(path.constData());
     folder.reset();
+    record.reset();
 }

@@ -5,7 +5,11 @@
 
 #include <QByteArray>
 
+#include <memory>
+
 #include <sys/types.h>
+
+class PartialRecord;
 
 // Where the encoder writes in place of its output, so that the output appears only whole: a
 // file named as the output, in a private folder (mode 0700) beside the output, hidden, named
@@ -24,8 +28,9 @@ public:
     // Removes the file and its folder unless the file has replaced the output.
     ~TemporaryOutput();
 
-    // Makes the folder and the file beside the output, an absolute path.
-    Result<void> create(const QByteArray &output);
+    // Makes the folder and the file beside the output, an absolute path, and their record in
+    // the runtime folder (see partialrecord.h).
+    Result<void> create(const QByteArray &output, const QByteArray &runtimeDirectory);
 
     // The name to give the encoder, which gets folderDescriptor() under the given number.
     static QByteArray encoderName(const QByteArray &output, int descriptorInEncoder);
@@ -52,12 +57,18 @@ private:
     QByteArray folderName;
     UniqueFd folder;
     uid_t owner = 0; // of the files we make there
+    std::unique_ptr<PartialRecord> record;
 };
 
 // The temporary folder's name for an output file name and a unique part. A name that would pass
 // the 255-byte limit keeps only the start of the output's name, then "~" and 8 hexadecimal
 // digits of its hash, so that two long names still get different temporary names.
 QByteArray temporaryName(const QByteArray &outputName, const QByteArray &unique);
+
+// Removes a temporary folder, with the file in it, or a temporary file (as older versions
+// made them), named in the folder `parent`, as long as it has the owner given.
+void removeTemporaryFolder(int parent, const QByteArray &name, const QByteArray &outputName,
+                           uid_t owner);
 
 // Whether a name is a temporary folder's name for the output file name (or, as older
 // versions made them, a temporary file's).

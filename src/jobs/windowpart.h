@@ -3,6 +3,10 @@
 #include "conversionrequest.h"
 #include "platform.h"
 
+#include <functional>
+
+class QObject;
+
 // A batch as its window sees it: the conversions that one request stream asked for, by
 // row in the order they were asked for.
 class BatchControl
@@ -75,8 +79,11 @@ public:
     // control.windowClosed().
     virtual BatchView *showBatch(BatchControl &control) = 0;
 
-    // Tells the desktop's notification service, if one runs, that a batch has ended.
-    virtual void notifyDesktop(const QString &text) = 0;
+    // Tells the desktop's notification service, if one runs, that a batch has ended, without
+    // waiting: `sent` is called from the event loop once the notice has gone (or could not
+    // go), unless `context` is gone by then.
+    virtual void notifyDesktop(const QString &text, QObject *context,
+                               std::function<void()> sent) = 0;
 };
 
 // The module, beside the program, and the function in it that makes its window part, whose

@@ -73,9 +73,10 @@ void ConversionWindow::showState(qsizetype row, const ConversionOutcome &state)
     conversions.at(row)->showState(state);
     if (state.hasEnded())
         fitLater();
-    // Closed while it ran: it goes once nothing runs any more.
+    // Closed while it ran: it goes once nothing runs any more, from the event loop, once its
+    // batch is done telling it.
     if (closeWhenEnded && !control.isRunning())
-        close();
+        QTimer::singleShot(0, this, &ConversionWindow::close);
 }
 
 void ConversionWindow::addNote(const QString &text)

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr int AnswerMilliseconds = 1'000;
 
 } // namespace
 
-void notifyDesktop(const QString &text)
+void notifyDesktop(const QString &text, QObject *context, std::function<void()> sent)
 {
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"),
@@ -24,6 +25,12 @@ void notifyDesktop(const QString &text)
         {QStringLiteral("desktop-entry"), QString::fromLatin1(DesktopFileName)}};
     notify << applicationTitle() << quint32(0) << QStringLiteral("orvalen") << text << QString()
            << QStringList() << hints << qint32(-1);
-    // Sent before the companion may leave; an error (no bus, no service) is nothing to tell.
-    QDBusConnection::sessionBus().call(notify, QDBus::Block, AnswerMilliseconds);
+    // An error (no bus, no service) is nothing to tell.
+    auto *answer = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(notify, AnswerMilliseconds), context);
+    QObject::connect(answer, &QDBusPendingCallWatcher::finished, context,
+                     [answer, sent = std::move(sent)] {
+                         answer->deleteLater();
+                         sent();
+                     });
 }

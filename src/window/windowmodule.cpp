@@ -37,7 +37,10 @@ public:
         return new ConversionWindow(control);
     }
 
-    void notifyDesktop(const QString &text) override { ::notifyDesktop(text); }
+    void notifyDesktop(const QString &text, QObject *context, std::function<void()> sent) override
+    {
+        ::notifyDesktop(text, context, std::move(sent));
+    }
 };
 
 } // namespace

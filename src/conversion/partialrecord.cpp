@@ -1,0 +1,123 @@
+#include "partialrecord.h"
+
+#include "temporaryoutput.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char RecordPrefix[] = "partial-";
+constexpr char RecordSuffix[] = ".record";
+// A folder's path and an output's name, with room to spare.
+constexpr qsizetype LongestRecord = 8192;
+
+bool writeWhole(int descriptor, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
+QByteArray readRecord(int descriptor)
+{
+    QByteArray content(LongestRecord, '\0');
+    const ssize_t count = ::pread(descriptor, content.data(), content.size(), 0);
+    return content.first(std::max<ssize_t>(count, 0));
+}
+
+bool isNamedBy(int descriptor, const QByteArray &path)
+{
+    struct stat opened = {};
+    struct stat named = {};
+    return ::fstat(descriptor, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// Removes the folder that the record names, when its name is a temporary folder's.
+void removeRecorded(const QByteArray &record)
+{
+    const qsizetype separator = record.indexOf('\0');
+    if (separator < 0)
+        return;
+    const QByteArray folderPath = record.first(separator);
+    const QByteArray outputName = record.sliced(separator + 1);
+    const qsizetype slash = folderPath.lastIndexOf('/');
+    const QByteArray folderName = folderPath.sliced(slash + 1);
+    if (slash < 0 || !isTemporaryNameOf(folderName, outputName))
+        return;
+    const UniqueFd parent(
+        ::open(folderPath.first(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (parent.isValid())
+        removeTemporaryFolder(parent.get(), folderName, outputName, ::geteuid());
+}
+
+} // namespace
+
+// The record is made whole and locked before it gets its name, so that no companion ever
+// sees it unlocked while its maker lives.
+std::unique_ptr<PartialRecord> PartialRecord::make(const QByteArray &runtimeDirectory,
+                                                   const QByteArray &folderPath,
+                                                   const QByteArray &outputName)
+{
+    UniqueFd file(::open(runtimeDirectory.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (!file.isValid() || ::flock(file.get(), LOCK_EX | LOCK_NB) < 0 ||
+        !writeWhole(file.get(), folderPath + '\0' + outputName))
+        return nullptr;
+    const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(file.get());
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QByteArray path = runtimeDirectory + '/' + RecordPrefix +
+                                QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
+                                RecordSuffix;
+        if (::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, path.constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
+            return std::unique_ptr<PartialRecord>(new PartialRecord(path, std::move(file)));
+        if (errno != EEXIST)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+PartialRecord::PartialRecord(QByteArray recordPath, UniqueFd heldLock)
+    : path(std::move(recordPath)), lock(std::move(heldLock))
+{
+}
+
+PartialRecord::~PartialRecord()
+{
+    ::unlink(path.constData());
+}
+
+void removeAbandonedOutputs(const QByteArray &runtimeDirectory)
+{
+    DIR *const directory = ::opendir(runtimeDirectory.constData());
+    if (!directory)
+        return;
+    while (const dirent *entry = ::readdir(directory)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(RecordPrefix) || !name.endsWith(RecordSuffix))
+            continue;
+        const QByteArray path = runtimeDirectory + '/' + name;
+        const UniqueFd record(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        // Held by a running conversion, or removed by it meanwhile.
+        if (!record.isValid() || ::flock(record.get(), LOCK_EX | LOCK_NB) < 0 ||
+            !isNamedBy(record.get(), path))
+            continue;
+        removeRecorded(readRecord(record.get()));
+        ::unlink(path.constData());
+    }
+    ::closedir(directory);
+}

@@ -1,0 +1,139 @@
+// The session companion with its batches in windows: what closing one does to it and to
+// the other batches.
+#include "companionfixture.h"
+#include "conversion/conversionhost.h"
+#include "jobs/windowpart.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+extern "C" WindowPart *orvalenMakeWindowPart(const char *displayPlatform);
+
+namespace {
+
+// Writes its output, then waits for its input to appear before it succeeds.
+constexpr char WaitingEncoder[] = R"(for last; do :; done
+printf 'partial' > "$last"
+while [ ! -e "$3" ]; do sleep 0.02; done
+printf ' whole' >> "$last")";
+
+QDialog *newestBatchWindow(const QList<QDialog *> &known)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(window);
+        if (dialog && dialog->isVisible() && !known.contains(dialog))
+            return dialog;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestBatchWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void closingStopsOnlyItsBatch_data();
+    void closingStopsOnlyItsBatch();
+    void streamsWithoutRequestsAreForgotten();
+};
+
+void TestBatchWindows::closingStopsOnlyItsBatch_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("window manager's close") << "close";
+    QTest::newRow("すべて中止") << "stop all";
+    QTest::newRow("中止 on its row") << "stop row";
+}
+
+// Two batches run, each in its window; one of them is stopped from its window while both
+// run. Its encoders end and its outputs are never written, and the other batch completes.
+void TestBatchWindows::closingStopsOnlyItsBatch()
+{
+    QFETCH(QString, how);
+
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.filePath("runtime")));
+    QVERIFY(
+        QDir(work.path()).mkdir("runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString encoder = writeEncoder(work.filePath("encoder.sh"), WaitingEncoder);
+    const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
+    part->prepareEventLoop();
+    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    host.watch(part.get());
+
+    RequestClient stopped;
+    RequestClient completed;
+    QList<QDialog *> windows;
+    for (RequestClient *client : {&stopped, &completed}) {
+        const QString name = client == &stopped ? "stopped" : "completed";
+        host.serve(client->companionEnd());
+        QVERIFY(client->send(
+            ConversionRequest{work.path(), {encoder, name + ".go", name + ".mp3", {}}, true}));
+        QTRY_COMPARE(client->latest(), ConversionOutcome::Kind::Started);
+        QTRY_VERIFY(newestBatchWindow(windows));
+        windows.append(newestBatchWindow(windows));
+    }
+
+    QPointer<QDialog> window = windows.constFirst();
+    if (how == "close")
+        window->close();
+    else if (how == "stop all")
+        window->findChild<QPushButton *>()->click();
+    else
+        window->findChild<QToolButton *>()->click();
+    QTRY_COMPARE(stopped.latest(), ConversionOutcome::Kind::Stopped);
+    if (how != "close")
+        window->close();
+    QTRY_VERIFY(!window);
+    // What the batch asks for afterwards is stopped too.
+    QVERIFY(
+        stopped.send(ConversionRequest{work.path(), {encoder, "later.go", "later.mp3", {}}, true}));
+    QTRY_COMPARE(stopped.reports().size(), 4);
+    QCOMPARE(stopped.latest(), ConversionOutcome::Kind::Stopped);
+
+    QVERIFY(QFile(work.filePath("completed.go")).open(QIODevice::WriteOnly));
+    QTRY_COMPARE(completed.latest(), ConversionOutcome::Kind::Succeeded);
+    QFile output(work.filePath("completed.mp3"));
+    QVERIFY(output.open(QIODevice::ReadOnly));
+    QCOMPARE(output.readAll(), "partial whole");
+    // Nothing else is left beside the outputs: no output of the stopped batch, no temporary
+    // folder.
+    QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"completed.go", "completed.mp3", "encoder.sh", "runtime"}));
+    stopped.closeStream();
+    completed.closeStream();
+    QTRY_VERIFY(host.isIdle());
+}
+
+// Streams that close before any request, or half way through one, show no window and leave
+// nothing behind.
+void TestBatchWindows::streamsWithoutRequestsAreForgotten()
+{
+    const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
+    part->prepareEventLoop();
+    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    host.watch(part.get());
+    RequestClient silent;
+    RequestClient cut;
+    host.serve(silent.companionEnd());
+    host.serve(cut.companionEnd());
+    QVERIFY(!host.isIdle());
+    const QByteArray frame = toFrame(ConversionRequest{"/", {"/e", "a.wav", "a.mp3", {}}});
+    QVERIFY(cut.send(QByteArrayView(frame).first(frame.size() / 2)));
+    silent.closeStream();
+    cut.closeStream();
+    QTRY_VERIFY(host.isIdle());
+    QCOMPARE(newestBatchWindow({}), nullptr);
+}
+
+QTEST_MAIN(TestBatchWindows)
+#include "tst_batchwindows.moc"
