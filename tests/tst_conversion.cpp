@@ -224,7 +224,7 @@ public:
         ++shown;
         return this;
     }
-    void notifyDesktop(const QString &) override {}
+    void notifyDesktop(const QString &, QObject *, std::function<void()>) override {}
     void addConversion(const ConversionRequest &) override {}
     void showProgress(qsizetype, std::optional<int>, const QStringList &) override {}
     void showState(qsizetype, const ConversionOutcome &) override {}
