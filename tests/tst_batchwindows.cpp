@@ -43,6 +43,7 @@ private slots:
     void closingStopsOnlyItsBatch_data();
     void closingStopsOnlyItsBatch();
     void streamsWithoutRequestsAreForgotten();
+    void desktopNoticeWithoutBusIsDone();
 };
 
 void TestBatchWindows::closingStopsOnlyItsBatch_data()
@@ -133,6 +134,18 @@ void TestBatchWindows::streamsWithoutRequestsAreForgotten()
     cut.closeStream();
     QTRY_VERIFY(host.isIdle());
     QCOMPARE(newestBatchWindow({}), nullptr);
+}
+
+// The companion stays until its notice has gone; without a session bus that is at once.
+void TestBatchWindows::desktopNoticeWithoutBusIsDone()
+{
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
+    part->prepareEventLoop();
+    bool sent = false;
+    part->notifyDesktop(QStringLiteral("変換が終わりました: 1個完了"), this,
+                        [&sent] { sent = true; });
+    QTRY_VERIFY(sent);
 }
 
 QTEST_MAIN(TestBatchWindows)

@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QTimer>
 
 namespace {
 
@@ -25,9 +26,14 @@ void notifyDesktop(const QString &text, QObject *context, std::function<void()> 
         {QStringLiteral("desktop-entry"), QString::fromLatin1(DesktopFileName)}};
     notify << applicationTitle() << quint32(0) << QStringLiteral("orvalen") << text << QString()
            << QStringList() << hints << qint32(-1);
-    // An error (no bus, no service) is nothing to tell.
-    auto *answer = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(notify, AnswerMilliseconds), context);
+    // An error (no bus, no service) is nothing to tell. Without a bus there is no call to
+    // watch, and no answer would ever come.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        QTimer::singleShot(0, context, std::move(sent));
+        return;
+    }
+    auto *answer = new QDBusPendingCallWatcher(bus.asyncCall(notify, AnswerMilliseconds), context);
     QObject::connect(answer, &QDBusPendingCallWatcher::finished, context,
                      [answer, sent = std::move(sent)] {
                          answer->deleteLater();
