@@ -195,12 +195,8 @@ void ConversionHost::start(Batch *batch, const ConversionRequest &request)
 void ConversionHost::answer(Entry *entry, const ConversionOutcome &outcome)
 {
     Batch &batch = entry->batch;
-    if (batch.client) {
+    if (batch.client)
         batch.client->send({quint32(entry->row), outcome});
-        // No program of ours sends that: one refusal, and nothing more from it.
-        if (!isWellFormed(entry->conversion->request()))
-            batch.client->close();
-    }
     // A refusal is the asking program's to report; the batch's window shows it too.
     entry->state = outcome;
     batch.showState(*entry);
