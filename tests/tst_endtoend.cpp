@@ -15,9 +15,11 @@
 
 #include <csignal>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <thread>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -367,6 +369,8 @@ private slots:
     void withoutUsableDisplay();
     void encoderThatCannotStart_data();
     void encoderThatCannotStart();
+    void startStepRunByHand_data();
+    void startStepRunByHand();
 };
 
 void TestEndToEnd::namesByteForByte_data()
@@ -971,6 +975,48 @@ void TestEndToEnd::encoderThatCannotStart()
     QCOMPARE(run(directory, {"a.mp4", "b.mp4"}).exitCode, exitCode);
     QVERIFY2(errors(directory).contains(directory.encoderPath()), qPrintable(errors(directory)));
     QVERIFY2(errors(directory).contains(reason), qPrintable(errors(directory)));
+}
+
+void TestEndToEnd::startStepRunByHand_data()
+{
+    QTest::addColumn<bool>("ownSession");
+    QTest::addColumn<pid_t>("named");
+
+    // Run from our session, naming us as its companion: it would lower our whole session.
+    QTest::newRow("in its caller's session") << false << ::getpid();
+    // In a session of its own, naming a process that no process has: not its parent.
+    QTest::newRow("naming another companion") << true << std::numeric_limits<pid_t>::max();
+}
+
+void TestEndToEnd::startStepRunByHand()
+{
+    QFETCH(bool, ownSession);
+    QFETCH(pid_t, named);
+
+    // The scheduling group of our session, where the kernel has one.
+    const QByteArray group = readFile("/proc/self/autogroup");
+    const int niceness = ::getpriority(PRIO_PROCESS, 0);
+    const auto restoreGroup = qScopeGuard([&group] {
+        if (!group.isEmpty() && readFile("/proc/self/autogroup") != group)
+            writeFile("/proc/self/autogroup", group.sliced(group.lastIndexOf(' ') + 1));
+    });
+
+    QProcess startStep;
+    // With a report descriptor, as a companion gives it.
+    startStep.setChildProcessModifier([ownSession] {
+        ::dup2(::open("/dev/null", O_WRONLY), 3);
+        if (ownSession)
+            ::setsid();
+    });
+    startStep.start(START_STEP, {QString::number(named), "/bin/sh", "-c", "echo ran"});
+    QVERIFY(startStep.waitForFinished(30'000));
+    QCOMPARE(startStep.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(startStep.exitCode(), 2);
+    QCOMPARE(startStep.readAllStandardError(),
+             "orvalen-encoder-start: Orvalen の変換プログラムが起動するプログラムです。\n");
+    QCOMPARE(startStep.readAllStandardOutput(), "");
+    QCOMPARE(::getpriority(PRIO_PROCESS, 0), niceness);
+    QCOMPARE(readFile("/proc/self/autogroup"), group);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
