@@ -121,6 +121,16 @@ void TestCommandLineBatch::companionAnswers_data()
         << true << 5
         << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）", busyLine}
         << QStringList{};
+    // Not started, as an encoder found missing before the companion was involved.
+    const Error notRunnable{Error::What::EncoderNotStartable, ENOEXEC, "/p/cores/ffmpeg"};
+    QTest::newRow("an encoder that could not run outweighs a failure")
+        << Outcomes{{"a.mp4", {Kind::Failed, Error{Error::What::EncoderExited, 1}}},
+                    {"b.mp4", {Kind::Refused, notRunnable}}}
+        << true << 2
+        << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）",
+                       "orvalen: b.mp4 → b.mp3: 変換できません: エンコーダーを起動できません: "
+                       "/p/cores/ffmpeg: Exec format error"}
+        << QStringList{};
     QTest::newRow("a stop") << Outcomes{{"a.mp4", {Kind::Stopped}}} << true << 5
                             << QStringList{"orvalen: a.mp4 → a.mp3: 変換を中止しました。"}
                             << QStringList{};

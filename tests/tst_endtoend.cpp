@@ -15,9 +15,11 @@
 
 #include <csignal>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <thread>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -367,6 +369,8 @@ private slots:
     void withoutUsableDisplay();
     void encoderThatCannotStart_data();
     void encoderThatCannotStart();
+    void startStepRunByHand_data();
+    void startStepRunByHand();
 };
 
 void TestEndToEnd::namesByteForByte_data()
@@ -947,15 +951,14 @@ void TestEndToEnd::encoderThatCannotStart_data()
     QTest::addColumn<QByteArray>("encoder");
     QTest::addColumn<bool>("executable");
     QTest::addColumn<QString>("reason");
-    QTest::addColumn<int>("exitCode");
 
     // Found out by the program itself, or by the encoder's start step, which then refuses
-    // each conversion.
-    QTest::newRow("missing") << QByteArray() << false << "No such file or directory" << 2;
-    QTest::newRow("not executable")
-        << QByteArray("#!/bin/sh\n") << false << "Permission denied" << 2;
+    // each conversion: the same exit status either way.
+    QTest::newRow("missing") << QByteArray() << false << "No such file or directory";
+    QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << false << "Permission denied";
     QTest::newRow("its interpreter missing")
-        << QByteArray("#!/nonexistent/sh\n") << true << "No such file or directory" << 4;
+        << QByteArray("#!/nonexistent/sh\n") << true << "No such file or directory";
+    QTest::newRow("not a program") << QByteArray("just words\n") << true << "Exec format error";
 }
 
 void TestEndToEnd::encoderThatCannotStart()
@@ -963,14 +966,55 @@ void TestEndToEnd::encoderThatCannotStart()
     QFETCH(QByteArray, encoder);
     QFETCH(bool, executable);
     QFETCH(QString, reason);
-    QFETCH(int, exitCode);
 
     ProgramDirectory directory(encoder);
     if (!encoder.isEmpty() && !executable)
         QVERIFY(QFile::setPermissions(directory.encoderPath(), QFile::ReadOwner));
-    QCOMPARE(run(directory, {"a.mp4", "b.mp4"}).exitCode, exitCode);
+    QCOMPARE(run(directory, {"a.mp4", "b.mp4"}).exitCode, 2);
     QVERIFY2(errors(directory).contains(directory.encoderPath()), qPrintable(errors(directory)));
     QVERIFY2(errors(directory).contains(reason), qPrintable(errors(directory)));
+}
+
+void TestEndToEnd::startStepRunByHand_data()
+{
+    QTest::addColumn<bool>("ownSession");
+    QTest::addColumn<pid_t>("named");
+
+    // Run from our session, naming us as its companion: it would lower our whole session.
+    QTest::newRow("in its caller's session") << false << ::getpid();
+    // In a session of its own, naming a process that no process has: not its parent.
+    QTest::newRow("naming another companion") << true << std::numeric_limits<pid_t>::max();
+}
+
+void TestEndToEnd::startStepRunByHand()
+{
+    QFETCH(bool, ownSession);
+    QFETCH(pid_t, named);
+
+    // The scheduling group of our session, where the kernel has one.
+    const QByteArray group = readFile("/proc/self/autogroup");
+    const int niceness = ::getpriority(PRIO_PROCESS, 0);
+    const auto restoreGroup = qScopeGuard([&group] {
+        if (!group.isEmpty() && readFile("/proc/self/autogroup") != group)
+            writeFile("/proc/self/autogroup", group.sliced(group.lastIndexOf(' ') + 1));
+    });
+
+    QProcess startStep;
+    // With a report descriptor, as a companion gives it.
+    startStep.setChildProcessModifier([ownSession] {
+        ::dup2(::open("/dev/null", O_WRONLY), 3);
+        if (ownSession)
+            ::setsid();
+    });
+    startStep.start(START_STEP, {QString::number(named), "/bin/sh", "-c", "echo ran"});
+    QVERIFY(startStep.waitForFinished(30'000));
+    QCOMPARE(startStep.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(startStep.exitCode(), 2);
+    QCOMPARE(startStep.readAllStandardError(),
+             "orvalen-encoder-start: Orvalen の変換プログラムが起動するプログラムです。\n");
+    QCOMPARE(startStep.readAllStandardOutput(), "");
+    QCOMPARE(::getpriority(PRIO_PROCESS, 0), niceness);
+    QCOMPARE(readFile("/proc/self/autogroup"), group);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -38,14 +39,34 @@ void yieldToTheDesktop()
     ::close(group);
 }
 
+// The companion named first, when it is our parent and we lead a session of our own, as it
+// starts us; otherwise -1. Run by anyone else, a shell say, we would share its session, and
+// yieldToTheDesktop() would lower that whole session's group for good.
+pid_t startingCompanion(int argc, char *argv[])
+{
+    if (argc < 3)
+        return -1;
+    const char *end = argv[1] + std::strlen(argv[1]);
+    pid_t named = 0;
+    const std::from_chars_result number = std::from_chars(argv[1], end, named);
+    if (number.ec != std::errc() || number.ptr != end || named <= 0)
+        return -1;
+    return ::getsid(0) == ::getpid() && ::getppid() == named ? named : -1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const pid_t companion = startingCompanion(argc, argv);
+    if (companion < 0) {
+        std::fputs("orvalen-encoder-start: Orvalen の変換プログラムが起動するプログラムです。\n",
+                   stderr);
+        return 2;
+    }
     // Closed by the encoder's exec: the companion then reads the end of the stream.
-    if (argc < 3 || ::fcntl(ReportDescriptor, F_SETFD, FD_CLOEXEC) < 0)
+    if (::fcntl(ReportDescriptor, F_SETFD, FD_CLOEXEC) < 0)
         return 127;
-    const pid_t companion = pid_t(std::atol(argv[1]));
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) < 0)
         return reportFailure(errno);
     // The companion ended before the signal was asked for: nobody would watch the encoder.

@@ -49,22 +49,26 @@ QString leftOverReport(const QStringList &names)
 }
 
 // Names each conversion that was not started, or did not succeed, on standard error, and
-// gives the exit status that the companion's answer calls for.
+// gives the exit status that the companion's answer calls for: the gravest of its outcomes.
 int reportAnswer(Platform &platform, const BatchAnswer &answer)
 {
     for (const QString &line : answer.problemLines())
         platform.writeError(line);
-    if (answer.failure)
-        return ExitStatus::LaunchFailed;
-    int status = ExitStatus::Success;
+    using Kind = ConversionOutcome::Kind;
+    bool notStarted = false;
+    bool failed = false;
+    bool refused = false;
     for (const BatchAnswer::Conversion &conversion : answer.conversions) {
-        const ConversionOutcome::Kind kind = conversion.outcome.kind;
-        if (kind == ConversionOutcome::Kind::Failed || kind == ConversionOutcome::Kind::Stopped)
-            return ExitStatus::ConversionFailed;
-        if (kind == ConversionOutcome::Kind::Refused)
-            status = ExitStatus::NotAllConverted;
+        const ConversionOutcome &outcome = conversion.outcome;
+        notStarted |= outcome.encoderNotStartable();
+        failed |= outcome.kind == Kind::Failed || outcome.kind == Kind::Stopped;
+        refused |= outcome.kind == Kind::Refused;
     }
-    return status;
+    if (answer.failure || notStarted)
+        return ExitStatus::LaunchFailed;
+    if (failed)
+        return ExitStatus::ConversionFailed;
+    return refused ? ExitStatus::NotAllConverted : ExitStatus::Success;
 }
 
 } // namespace

@@ -23,6 +23,13 @@ struct ConversionOutcome
 
     bool hasEnded() const { return kind != Kind::Started; }
 
+    // Refused because the encoder could not be run: the same failure as an encoder found
+    // missing before the companion was involved.
+    bool encoderNotStartable() const
+    {
+        return kind == Kind::Refused && error && error->what == Error::What::EncoderNotStartable;
+    }
+
     // What the user is told, in one or two lines.
     QString text() const;
 
