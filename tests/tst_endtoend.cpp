@@ -812,7 +812,7 @@ void TestEndToEnd::waitedConversions()
             return files.size() == 1 &&
                    QFileInfo(outputFolder + '/' + files[0] + "/clip.mp3").size() > 0;
         };
-        QTRY_VERIFY(writing());
+        QTRY_VERIFY_WITH_TIMEOUT(writing(), 60'000);
         ::kill(pid_t(orvalen.processId()), SIGINT);
     }
 
