@@ -415,8 +415,8 @@ void TestConversion::failuresWithoutWindowsAreTold()
     QCOMPARE(QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts), expected);
 }
 
-// A companion killed while it converts leaves the temporary folder of the output beside it;
-// the next companion that starts removes it.
+// A companion killed while it converts leaves the temporary folder of the output and its lock
+// beside it; the next companion that starts removes them.
 void TestConversion::killedCompanionLeavesNothingBehind()
 {
     QTemporaryDir work;
@@ -432,7 +432,8 @@ void TestConversion::killedCompanionLeavesNothingBehind()
         return started && ::waitpid(*started, &status, 0) == *started && status == 0;
     };
     const auto leftovers = [&work] {
-        return QDir(work.path()).entryList({".out.mp3.*"}, QDir::AllEntries | QDir::Hidden) +
+        return QDir(work.path())
+                   .entryList({".out.mp3.*", ".orvalen-*"}, QDir::AllEntries | QDir::Hidden) +
                QDir(work.filePath("orvalen")).entryList({"partial-*"});
     };
     RequestClient client;
@@ -444,14 +445,15 @@ void TestConversion::killedCompanionLeavesNothingBehind()
         {writeEncoder(work.filePath("encoder.sh"), "exec sleep 600"), "a.wav", "out.mp3", {}},
         true}));
     QTRY_VERIFY(!client.reports().isEmpty());
-    // The folder and its record, which a companion that starts meanwhile leaves alone.
-    QCOMPARE(leftovers().size(), 2);
+    // The folder, the output's lock beside it and its record, which a companion that starts
+    // meanwhile leaves alone.
+    QCOMPARE(leftovers().size(), 3);
     QVERIFY(startIdleCompanion());
-    QCOMPARE(leftovers().size(), 2);
+    QCOMPARE(leftovers().size(), 3);
 
     ::kill(*killed, SIGKILL);
     QCOMPARE(::waitpid(*killed, nullptr, 0), *killed);
-    QCOMPARE(leftovers().size(), 2);
+    QCOMPARE(leftovers().size(), 3);
     QVERIFY(startIdleCompanion());
     QCOMPARE(leftovers(), QStringList{});
 }
