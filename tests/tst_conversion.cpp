@@ -4,6 +4,7 @@
 #include "companionfixture.h"
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
+#include "conversion/partialrecord.h"
 #include "conversion/requestlistener.h"
 #include "conversion/temporaryoutput.h"
 #include "jobs/batchcounts.h"
@@ -65,6 +66,7 @@ private slots:
     void failuresWithoutWindowsAreTold_data();
     void failuresWithoutWindowsAreTold();
     void killedCompanionLeavesNothingBehind();
+    void liveTemporaryFoldersStay();
     void outcomeTexts_data();
     void outcomeTexts();
     void batchSummaries_data();
@@ -456,6 +458,26 @@ void TestConversion::killedCompanionLeavesNothingBehind()
     QCOMPARE(leftovers().size(), 3);
     QVERIFY(startIdleCompanion());
     QCOMPARE(leftovers(), QStringList{});
+}
+
+// A temporary folder that a running conversion holds is no leftover to another one of the
+// same output, even one that does not share its lock (another spelling of the folder on a
+// case-blind disk).
+void TestConversion::liveTemporaryFoldersStay()
+{
+    QTemporaryDir work;
+    const QByteArray output = QFile::encodeName(work.filePath("out.mp3"));
+    const auto temporaryOutput = [&work, &output](TemporaryOutput &temporary) {
+        OutputFolder folder;
+        return folder.open(output) &&
+               temporary.create(std::move(folder), QFile::encodeName(work.path()));
+    };
+    TemporaryOutput live;
+    TemporaryOutput other;
+    QVERIFY(temporaryOutput(live));
+    QVERIFY(temporaryOutput(other));
+    other.removeLeftovers();
+    QCOMPARE(QDir(work.path()).entryList({".out.mp3.*"}, QDir::Dirs | QDir::Hidden).size(), 2);
 }
 
 // The program tells its notes just before it closes the stream: they are shown even when the
