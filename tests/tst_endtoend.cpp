@@ -2,6 +2,7 @@
 
 #include "platform/unixsocket.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
@@ -552,8 +553,9 @@ void TestEndToEnd::oneWriterPerOutput()
 }
 
 // An output whose name is anything but a plain file, or that would replace the input, is
-// refused before an encoder starts, and nothing is written through it. Two outputs that a
-// case-blind disk takes for one are never written at once.
+// refused before an encoder starts, and nothing is written through it; so is one whose lock
+// beside it is taken by a FIFO, which nothing waits on. Two outputs that a case-blind disk
+// takes for one are never written at once.
 void TestEndToEnd::refusedOutputs_data()
 {
     QTest::addColumn<QString>("before"); // what is there beforehand
@@ -574,6 +576,8 @@ void TestEndToEnd::refusedOutputs_data()
     QTest::newRow("a socket") << "socket" << QByteArrayList{"song.wav"} << "ソケットです" << 0;
     QTest::newRow("a device") << "device" << QByteArrayList{"song.wav"} << "デバイスです" << 0;
     QTest::newRow("a folder") << "folder" << QByteArrayList{"song.wav"} << "フォルダーです" << 0;
+    QTest::newRow("a FIFO in the name of the output's lock")
+        << "FIFO lock" << QByteArrayList{"song.wav"} << "フォルダーに書き込めません" << 0;
     QTest::newRow("exFAT: the input in another case")
         << "exFAT input" << QByteArrayList{"Song.MP3"} << sameFile << 0;
     QTest::newRow("exFAT: two spellings at once")
@@ -614,6 +618,11 @@ void TestEndToEnd::refusedOutputs()
         QVERIFY(QFile::link("nowhere.txt", folder + "/song.mp3"));
     if (before == "FIFO")
         QCOMPARE(::mkfifo(output, 0600), 0);
+    if (before == "FIFO lock") {
+        const QByteArray lock =
+            QCryptographicHash::hash("song.mp3", QCryptographicHash::Sha256).toHex().first(16);
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + "/.orvalen-" + lock + ".lock"), 0600), 0);
+    }
     if (before == "socket")
         QVERIFY(listenOnUnixSocket(output, Error::What::CompanionNotStartable));
     if (before == "device" && ::mknod(output, S_IFCHR | 0600, makedev(1, 3)) < 0)

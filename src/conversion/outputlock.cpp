@@ -46,12 +46,24 @@ Result<UniqueFd> takeRuntimeLock(const QByteArray &path)
 }
 
 // Opened for reading only: another user converting the same output in a shared folder
-// takes the lock on the file that the first one made.
+// takes the lock on the file that the first one made. Never a FIFO or a device that whoever
+// else writes in the folder put there: nothing waits on them, and they are refused.
+UniqueFd openLockFile(int folder, const QByteArray &name, int flags)
+{
+    UniqueFd lock(::openat(folder, name.constData(),
+                           O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | flags, 0644));
+    struct stat status = {};
+    if (lock.isValid() && (::fstat(lock.get(), &status) < 0 || !S_ISREG(status.st_mode))) {
+        lock.reset();
+        errno = EEXIST;
+    }
+    return lock;
+}
+
 Result<UniqueFd> takeLockBeside(int folder, const QByteArray &name)
 {
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        UniqueFd lock(
-            ::openat(folder, name.constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+        UniqueFd lock = openLockFile(folder, name, O_CREAT);
         if (!lock.isValid())
             return Error{Error::What::OutputFolderUnwritable, errno};
         if (::flock(lock.get(), LOCK_EX | LOCK_NB) < 0)
@@ -77,7 +89,7 @@ QByteArray lockNameBeside(const QByteArray &outputName)
 void removeFreeLockBeside(int folder, const QByteArray &outputName)
 {
     const QByteArray name = lockNameBeside(outputName);
-    const UniqueFd lock(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const UniqueFd lock = openLockFile(folder, name, 0);
     if (lock.isValid() && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0 &&
         holdsEntry(lock.get(), folder, name))
         ::unlinkat(folder, name.constData(), 0);
