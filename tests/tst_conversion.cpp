@@ -4,6 +4,7 @@
 #include "companionfixture.h"
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
+#include "conversion/partialrecord.h"
 #include "conversion/requestlistener.h"
 #include "conversion/temporaryoutput.h"
 #include "jobs/batchcounts.h"
@@ -65,6 +66,7 @@ private slots:
     void failuresWithoutWindowsAreTold_data();
     void failuresWithoutWindowsAreTold();
     void killedCompanionLeavesNothingBehind();
+    void liveTemporaryFoldersStay();
     void outcomeTexts_data();
     void outcomeTexts();
     void batchSummaries_data();
@@ -415,8 +417,8 @@ void TestConversion::failuresWithoutWindowsAreTold()
     QCOMPARE(QString::fromUtf8(written.readAll()).split('\n', Qt::SkipEmptyParts), expected);
 }
 
-// A companion killed while it converts leaves the temporary folder of the output beside it;
-// the next companion that starts removes it.
+// A companion killed while it converts leaves the temporary folder of the output and its lock
+// beside it; the next companion that starts removes them.
 void TestConversion::killedCompanionLeavesNothingBehind()
 {
     QTemporaryDir work;
@@ -432,7 +434,8 @@ void TestConversion::killedCompanionLeavesNothingBehind()
         return started && ::waitpid(*started, &status, 0) == *started && status == 0;
     };
     const auto leftovers = [&work] {
-        return QDir(work.path()).entryList({".out.mp3.*"}, QDir::AllEntries | QDir::Hidden) +
+        return QDir(work.path())
+                   .entryList({".out.mp3.*", ".orvalen-*"}, QDir::AllEntries | QDir::Hidden) +
                QDir(work.filePath("orvalen")).entryList({"partial-*"});
     };
     RequestClient client;
@@ -444,16 +447,37 @@ void TestConversion::killedCompanionLeavesNothingBehind()
         {writeEncoder(work.filePath("encoder.sh"), "exec sleep 600"), "a.wav", "out.mp3", {}},
         true}));
     QTRY_VERIFY(!client.reports().isEmpty());
-    // The folder and its record, which a companion that starts meanwhile leaves alone.
-    QCOMPARE(leftovers().size(), 2);
+    // The folder, the output's lock beside it and its record, which a companion that starts
+    // meanwhile leaves alone.
+    QCOMPARE(leftovers().size(), 3);
     QVERIFY(startIdleCompanion());
-    QCOMPARE(leftovers().size(), 2);
+    QCOMPARE(leftovers().size(), 3);
 
     ::kill(*killed, SIGKILL);
     QCOMPARE(::waitpid(*killed, nullptr, 0), *killed);
-    QCOMPARE(leftovers().size(), 2);
+    QCOMPARE(leftovers().size(), 3);
     QVERIFY(startIdleCompanion());
     QCOMPARE(leftovers(), QStringList{});
+}
+
+// A temporary folder that a running conversion holds is no leftover to another one of the
+// same output, even one that does not share its lock (another spelling of the folder on a
+// case-blind disk).
+void TestConversion::liveTemporaryFoldersStay()
+{
+    QTemporaryDir work;
+    const QByteArray output = QFile::encodeName(work.filePath("out.mp3"));
+    const auto temporaryOutput = [&work, &output](TemporaryOutput &temporary) {
+        OutputFolder folder;
+        return folder.open(output) &&
+               temporary.create(std::move(folder), QFile::encodeName(work.path()));
+    };
+    TemporaryOutput live;
+    TemporaryOutput other;
+    QVERIFY(temporaryOutput(live));
+    QVERIFY(temporaryOutput(other));
+    other.removeLeftovers();
+    QCOMPARE(QDir(work.path()).entryList({".out.mp3.*"}, QDir::Dirs | QDir::Hidden).size(), 2);
 }
 
 // The program tells its notes just before it closes the stream: they are shown even when the

@@ -2,6 +2,7 @@
 
 #include "platform/unixsocket.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
@@ -352,10 +353,15 @@ private slots:
     void encoderStartsClean();
     void reachedThroughALink();
     void failureIsOneLineOnStandardError();
+    void oneWriterPerOutput_data();
     void oneWriterPerOutput();
     void refusedOutputs_data();
     void refusedOutputs();
     void encoderWritesOnlyItsOwnFile();
+    void failedPublishing_data();
+    void failedPublishing();
+    void earlierModes_data();
+    void earlierModes();
     void runtimeFolders_data();
     void runtimeFolders();
     void encoderEndsWithItsCompanion();
@@ -507,30 +513,53 @@ void TestEndToEnd::failureIsOneLineOnStandardError()
                                 "fail.wav: Invalid data found when processing input\n");
 }
 
+// Two runs of the program, and two spellings of one output, while the first still writes:
+// with one runtime folder, or with two (a desktop run and an ssh run).
+void TestEndToEnd::oneWriterPerOutput_data()
+{
+    QTest::addColumn<bool>("otherRuntimeFolder");
+
+    QTest::newRow("one runtime folder") << false;
+    QTest::newRow("another runtime folder: XDG_RUNTIME_DIR unset") << true;
+}
+
 void TestEndToEnd::oneWriterPerOutput()
 {
-    // Two runs of the program, and two spellings of one output, while the first still writes.
+    QFETCH(bool, otherRuntimeFolder);
+
     ProgramDirectory directory;
+    QProcessEnvironment second = withoutDisplay(directory.runtime());
+    if (otherRuntimeFolder) {
+        second.remove("XDG_RUNTIME_DIR");
+        second.remove("XDG_CACHE_HOME");
+        second.insert("HOME", directory.path());
+    }
     QVERIFY(QFile::link(directory.work(), directory.path() + "/link"));
     QCOMPARE(run(directory, {"slow.wav"}).exitCode, 0);
-    QTest::qWait(300);
+    QTRY_COMPARE(temporaryFiles(directory.work()).size(), 1);
+    const QStringList firstTemporary = temporaryFiles(directory.work());
     const QByteArray again = QFile::encodeName(directory.path()) + "/link/slow.wav";
     // Told before the program returns, and in its exit status.
-    QCOMPARE(run(directory, {again}).exitCode, 4);
+    QCOMPARE(run(directory, {again}, second, directory.path() + "/errors").exitCode, 4);
     QVERIFY(errors(directory).contains("別の変換が書き込んでいます"));
     QVERIFY(errors(directory).startsWith("orvalen: " + again + " → "));
+    QCOMPARE(temporaryFiles(directory.work()), firstTemporary);
     QTRY_COMPARE(directory.recordedArguments(),
                  QList<QByteArrayList>{fixedPreset("slow.wav", "slow.mp3")});
+    QTRY_COMPARE(readFile(directory.work() + "/slow.mp3"), "mp3");
 
     // Once it has ended, the output is free again, and no lock is left behind.
-    QCOMPARE(run(directory, {again}).exitCode, 0);
+    QCOMPARE(run(directory, {again}, second, directory.path() + "/errors").exitCode, 0);
     QTRY_COMPARE(directory.recordedArguments().size(), 2);
     QTRY_COMPARE(QDir(directory.runtime() + "/orvalen").entryList(QDir::Files), QStringList{});
+    QTRY_COMPARE(QDir(directory.work()).entryList({".orvalen-*"}, QDir::Files | QDir::Hidden),
+                 QStringList{});
 }
 
 // An output whose name is anything but a plain file, or that would replace the input, is
-// refused before an encoder starts, and nothing is written through it. Two outputs that a
-// case-blind disk takes for one are never written at once.
+// refused before an encoder starts, and nothing is written through it; so is one whose lock
+// beside it is taken by a FIFO, which nothing waits on. Two outputs that a case-blind disk
+// takes for one are never written at once.
 void TestEndToEnd::refusedOutputs_data()
 {
     QTest::addColumn<QString>("before"); // what is there beforehand
@@ -551,6 +580,8 @@ void TestEndToEnd::refusedOutputs_data()
     QTest::newRow("a socket") << "socket" << QByteArrayList{"song.wav"} << "ソケットです" << 0;
     QTest::newRow("a device") << "device" << QByteArrayList{"song.wav"} << "デバイスです" << 0;
     QTest::newRow("a folder") << "folder" << QByteArrayList{"song.wav"} << "フォルダーです" << 0;
+    QTest::newRow("a FIFO in the name of the output's lock")
+        << "FIFO lock" << QByteArrayList{"song.wav"} << "フォルダーに書き込めません" << 0;
     QTest::newRow("exFAT: the input in another case")
         << "exFAT input" << QByteArrayList{"Song.MP3"} << sameFile << 0;
     QTest::newRow("exFAT: two spellings at once")
@@ -591,6 +622,11 @@ void TestEndToEnd::refusedOutputs()
         QVERIFY(QFile::link("nowhere.txt", folder + "/song.mp3"));
     if (before == "FIFO")
         QCOMPARE(::mkfifo(output, 0600), 0);
+    if (before == "FIFO lock") {
+        const QByteArray lock =
+            QCryptographicHash::hash("song.mp3", QCryptographicHash::Sha256).toHex().first(16);
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + "/.orvalen-" + lock + ".lock"), 0600), 0);
+    }
     if (before == "socket")
         QVERIFY(listenOnUnixSocket(output, Error::What::CompanionNotStartable));
     if (before == "device" && ::mknod(output, S_IFCHR | 0600, makedev(1, 3)) < 0)
@@ -625,6 +661,81 @@ printf mp3 > "$output"
     QCOMPARE(readFile(directory.work() + "/notes.txt"), "the only copy");
 }
 
+// The finished file replaces the output only when there is something in it, and only in the
+// folder named at the start: when whoever else may write beside that folder swaps it for a
+// link to another folder meanwhile (here the encoder does it itself), the other folder gets
+// nothing and the earlier output stays in the folder held.
+void TestEndToEnd::failedPublishing_data()
+{
+    QTest::addColumn<QByteArray>("encoder");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("writes nothing")
+        << QByteArray("#!/bin/sh\nexit 0\n") << "エンコーダーが何も書きませんでした";
+    QTest::newRow("swaps the output's folder for a link to another") << QByteArray(R"sh(#!/bin/sh
+for output; do :; done
+shared="$(dirname "$0")/../work/shared"
+mv "$shared" "$shared.moved" && ln -s music "$shared"
+printf mp3 > "$output"
+)sh") << "出力先のフォルダーが変換中に入れ替えられました: ";
+}
+
+void TestEndToEnd::failedPublishing()
+{
+    QFETCH(QByteArray, encoder);
+    QFETCH(QString, reason);
+
+    ProgramDirectory directory(encoder);
+    const QString shared = directory.work() + "/shared";
+    const QString music = directory.work() + "/music";
+    QVERIFY(QDir().mkdir(shared) && QDir().mkdir(music));
+    writeFile(shared + "/a.mp3", "earlier");
+    writeFile(music + "/a.mp3", "the only copy");
+
+    QCOMPARE(run(directory, {"--wait", "shared/a.wav"}).exitCode, 5);
+    QVERIFY2(errors(directory).contains(reason), qPrintable(errors(directory)));
+    QCOMPARE(contentsOf(music), (QMap<QString, QByteArray>{{"a.mp3", "the only copy"}}));
+    const QString held = QFileInfo(shared + ".moved").isDir() ? shared + ".moved" : shared;
+    QCOMPARE(contentsOf(held), (QMap<QString, QByteArray>{{"a.mp3", "earlier"}}));
+}
+
+// A new output takes the permission bits of the earlier one when that is the user's own file,
+// and nothing else of its mode; otherwise the user's default mode.
+void TestEndToEnd::earlierModes_data()
+{
+    QTest::addColumn<int>("earlier");
+    QTest::addColumn<bool>("another"); // the earlier output belongs to another user
+    QTest::addColumn<int>("mode");     // -1: the user's default
+
+    QTest::newRow("the user's, 0640") << 0640 << false << 0640;
+    QTest::newRow("the user's, 6777: no set-ID bits") << 06777 << false << 0777;
+    QTest::newRow("another user's, 6777: the default") << 06777 << true << -1;
+}
+
+void TestEndToEnd::earlierModes()
+{
+    QFETCH(int, earlier);
+    QFETCH(bool, another);
+    QFETCH(int, mode);
+
+    if (another && ::geteuid() != 0)
+        QSKIP("Only root gives a file to another user");
+    ProgramDirectory directory;
+    const QByteArray output = QFile::encodeName(directory.work() + "/song.mp3");
+    writeFile(QFile::decodeName(output), "earlier");
+    if (another)
+        QCOMPARE(::chown(output, 65534, 65534), 0);
+    QCOMPARE(::chmod(output, mode_t(earlier)), 0);
+
+    QCOMPARE(run(directory, {"--wait", "song.wav"}).exitCode, 0);
+    QCOMPARE(readFile(QFile::decodeName(output)), "mp3");
+    struct stat status = {};
+    QCOMPARE(::stat(output, &status), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QCOMPARE(status.st_mode & 07777, mode < 0 ? 0666 & ~mask : mode_t(mode));
+}
+
 // The locks and sockets live in a folder that is the user's alone: where $XDG_RUNTIME_DIR is
 // unset or unusable, one in the user's cache. When that is taken too, nothing is converted,
 // and the reason is told.
@@ -636,6 +747,7 @@ void TestEndToEnd::runtimeFolders_data()
 
     QTest::newRow("unset: the user's cache") << "unset" << false << 0;
     QTest::newRow("open to others: the user's cache") << "open to others" << false << 0;
+    QTest::newRow("another user's: the user's cache") << "another user's" << false << 0;
     QTest::newRow("read-only: the user's cache") << "read-only" << false << 0;
     QTest::newRow("unset, and the cache's folder taken") << "unset" << true << 4;
 }
@@ -656,6 +768,12 @@ void TestEndToEnd::runtimeFolders()
         QVERIFY(QDir().mkdir(directory.runtime() + "/orvalen"));
         QVERIFY(
             QFile::setPermissions(directory.runtime() + "/orvalen", QFile::Permissions(0x7777)));
+    }
+    if (runtime == "another user's") {
+        if (::geteuid() != 0)
+            QSKIP("Only root gives a folder to another user");
+        QVERIFY(QDir().mkdir(directory.runtime() + "/orvalen", QFile::Permissions(0x7700)));
+        QCOMPARE(::chown(QFile::encodeName(directory.runtime() + "/orvalen"), 65534, 65534), 0);
     }
     if (runtime == "read-only" &&
         QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro", "none", directory.runtime()}) != 0)
@@ -722,8 +840,9 @@ void TestEndToEnd::sameStemWithTheRealEncoder()
 }
 
 // With --wait, the program returns once its conversion has ended, and an MP3 appears only
-// whole: a failure or a stop leaves an earlier one as it was, and no temporary file stays,
-// not even one that an earlier, killed conversion left.
+// whole: a failure or a stop leaves an earlier one as it was, and no temporary folder stays,
+// not even one that an earlier, killed conversion left; the user's files that only look
+// alike stay.
 void TestEndToEnd::waitedConversions_data()
 {
     QTest::addColumn<QString>("clip");  // seconds of sound, or "garbage"
@@ -791,12 +910,21 @@ void TestEndToEnd::waitedConversions()
         QVERIFY(QFile::link("../clip.wav", full + "/clip.wav"));
     if (!earlier.isEmpty())
         writeFile(output, earlier);
-    // Left by conversions of the same output whose companions were killed, as this version
-    // and an older one leave them.
+    // Left by a conversion of the same output whose companion was killed, and the user's own
+    // files that only look alike: no mark, or another one.
     const QString outputFolder = QFileInfo(output).path();
     QVERIFY(QDir(outputFolder).mkdir(".clip.mp3.k1LLed.mp3"));
     writeFile(outputFolder + "/.clip.mp3.k1LLed.mp3/clip.mp3", "half an MP3");
-    writeFile(outputFolder + "/.clip.mp3.0lder0.mp3", "half an MP3");
+    writeFile(outputFolder + "/.clip.mp3.k1LLed.mp3/.orvalen-temporary",
+              "Orvalen temporary output folder\n");
+    writeFile(outputFolder + "/.clip.mp3.backup.mp3", "the user's");
+    QVERIFY(QDir(outputFolder).mkdir(".clip.mp3.Before.mp3"));
+    writeFile(outputFolder + "/.clip.mp3.Before.mp3/clip.mp3", "the user's");
+    QVERIFY(QDir(outputFolder).mkdir(".clip.mp3.Marked.mp3"));
+    writeFile(outputFolder + "/.clip.mp3.Marked.mp3/clip.mp3", "the user's");
+    writeFile(outputFolder + "/.clip.mp3.Marked.mp3/.orvalen-temporary", "the user's");
+    const QStringList lookAlikes{".clip.mp3.backup.mp3", ".clip.mp3.Before.mp3",
+                                 ".clip.mp3.Marked.mp3"};
 
     QProcess orvalen;
     orvalen.setProcessEnvironment(withoutDisplay(directory.runtime()));
@@ -805,10 +933,11 @@ void TestEndToEnd::waitedConversions()
     QVERIFY(orvalen.waitForStarted());
     if (interrupted) {
         // Once the encoder writes its temporary file beside the ones left behind.
-        const auto writing = [&outputFolder] {
+        const auto writing = [&outputFolder, &lookAlikes] {
             QStringList files = temporaryFiles(outputFolder);
             files.removeOne(".clip.mp3.k1LLed.mp3");
-            files.removeOne(".clip.mp3.0lder0.mp3");
+            for (const QString &lookAlike : lookAlikes)
+                files.removeOne(lookAlike);
             return files.size() == 1 &&
                    QFileInfo(outputFolder + '/' + files[0] + "/clip.mp3").size() > 0;
         };
@@ -826,7 +955,10 @@ void TestEndToEnd::waitedConversions()
         QCOMPARE(probe(output), "mp3,44100,2\n");
     else
         QCOMPARE(readFile(output), earlier);
-    QCOMPARE(temporaryFiles(outputFolder), QStringList{});
+    QCOMPARE(temporaryFiles(outputFolder), lookAlikes);
+    QCOMPARE(readFile(outputFolder + "/.clip.mp3.backup.mp3"), "the user's");
+    QCOMPARE(readFile(outputFolder + "/.clip.mp3.Before.mp3/clip.mp3"), "the user's");
+    QCOMPARE(readFile(outputFolder + "/.clip.mp3.Marked.mp3/clip.mp3"), "the user's");
 }
 
 // A companion that ends at once, or stops, leaves no conversion unaccounted for: the program

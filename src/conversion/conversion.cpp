@@ -98,23 +98,26 @@ void Conversion::start()
     }
 }
 
-// Makes sure that the output may be written: its lock is ours, it is a plain file or none
-// yet, it is not the input; and makes its temporary file.
+// Makes sure that the output may be written: its folder is held, its lock is ours, it is a
+// plain file or none yet, it is not the input; and makes its temporary file.
 Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray &output)
 {
     const Result<QByteArray> runtime = privateRuntimeDirectory();
     if (!runtime)
         return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
+    OutputFolder folder;
+    if (Result<void> opened = folder.open(output); !opened)
+        return opened;
     // The output's lock, which every spelling of the output shares.
     lock = std::make_unique<OutputLock>();
-    if (Result<void> locked = lock->take(*runtime, fileKey(output)); !locked)
+    if (Result<void> locked = lock->take(*runtime, fileKey(output), folder); !locked)
         return locked;
-    if (Result<void> plain = checkPlainFileOrNone(output); !plain)
+    if (Result<void> plain = checkPlainFileOrNone(folder.descriptor(), folder.outputName()); !plain)
         return plain;
     if (isSameFile(input, output))
         return Error{Error::What::OutputIsInput};
     temporary = std::make_unique<TemporaryOutput>();
-    return temporary->create(output, *runtime);
+    return temporary->create(std::move(folder), *runtime);
 }
 
 void Conversion::watch()

@@ -13,10 +13,12 @@ class QTimer;
 class TemporaryOutput;
 template <typename T> class QFutureWatcher;
 
-// One conversion, watched from start to end. Before the encoder starts, it takes the
-// output's lock, and makes sure that the output is a plain file (or none yet) and not the
-// input, so no other conversion writes the same file, nothing is written through a link
-// or into a device, and no input is overwritten by its own output. The encoder writes a temporary
+// One conversion, watched from start to end. Before the encoder starts, it opens the
+// output's folder, through which every later step on the output goes, takes the output's
+// lock, and makes sure that the output is a plain file (or none yet) and not the input, so
+// no other conversion writes the same file, nothing lands in a folder swapped in meanwhile,
+// nothing is written through a link or into a device, and no input is overwritten by its
+// own output. The encoder writes a temporary
 // file beside the output, which replaces the output only once the encoder has succeeded:
 // a conversion that fails or is stopped leaves an earlier output as it was. Those files are
 // settled on a worker thread, and the conversion ends once they are.

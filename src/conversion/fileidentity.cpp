@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -102,11 +103,12 @@ bool isSameFile(const QByteArray &input, const QByteArray &output)
     return fileKey(input) == fileKey(output) && isCaseBlindFolder(folderOf(canonicalPath(output)));
 }
 
-Result<void> checkPlainFileOrNone(const QByteArray &path)
+Result<void> checkPlainFileOrNone(int folder, const QByteArray &name)
 {
     using What = Error::What;
     struct stat status = {};
-    if (::lstat(path.constData(), &status) < 0 || S_ISREG(status.st_mode))
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) < 0 ||
+        S_ISREG(status.st_mode))
         return {};
     if (S_ISLNK(status.st_mode))
         return Error{What::OutputIsLink};

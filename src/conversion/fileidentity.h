@@ -20,6 +20,6 @@ QByteArray fileKey(const QByteArray &path);
 // spelling).
 bool isSameFile(const QByteArray &input, const QByteArray &output);
 
-// Whether the path is a plain file or nothing yet; otherwise what it is (OutputIsLink,
-// OutputIsFolder, ...).
-Result<void> checkPlainFileOrNone(const QByteArray &path);
+// Whether the name in the folder is a plain file or nothing yet; otherwise what it is
+// (OutputIsLink, OutputIsFolder, ...).
+Result<void> checkPlainFileOrNone(int folder, const QByteArray &name);

@@ -1,5 +1,6 @@
 #include "partialrecord.h"
 
+#include "outputlock.h"
 #include "temporaryoutput.h"
 
 #include <QRandomGenerator>
@@ -47,7 +48,8 @@ bool isNamedBy(int descriptor, const QByteArray &path)
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-// Removes the folder that the record names, when its name is a temporary folder's.
+// Removes the folder that the record names, when it is a temporary folder of ours, and the
+// output's lock file beside it.
 void removeRecorded(const QByteArray &record)
 {
     const qsizetype separator = record.indexOf('\0');
@@ -57,12 +59,14 @@ void removeRecorded(const QByteArray &record)
     const QByteArray outputName = record.sliced(separator + 1);
     const qsizetype slash = folderPath.lastIndexOf('/');
     const QByteArray folderName = folderPath.sliced(slash + 1);
-    if (slash < 0 || !isTemporaryNameOf(folderName, outputName))
+    if (slash < 0)
         return;
     const UniqueFd parent(
         ::open(folderPath.first(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (parent.isValid())
-        removeTemporaryFolder(parent.get(), folderName, outputName, ::geteuid());
+    if (!parent.isValid())
+        return;
+    removeTemporaryFolder(parent.get(), folderName, outputName, ::geteuid());
+    removeFreeLockBeside(parent.get(), outputName);
 }
 
 } // namespace

@@ -9,7 +9,8 @@
 // A record, in the private runtime folder, of a temporary output folder (see
 // temporaryoutput.h) that a conversion of ours writes in, locked while the record lives.
 // A companion killed before its conversions ended leaves records that nobody holds: the next
-// companion removes their folders with removeAbandonedOutputs().
+// companion removes their folders, and the output locks left beside them, with
+// removeAbandonedOutputs().
 class PartialRecord
 {
 public:

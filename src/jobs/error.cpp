@@ -108,6 +108,8 @@ QString errorText(const Error &error)
     case What::OutputNotReplaced:
         return QStringLiteral("出力ファイルを置き換えられません: %1")
             .arg(systemReason(error.number));
+    case What::OutputFolderSwapped:
+        return QStringLiteral("出力先のフォルダーが変換中に入れ替えられました: %1").arg(error.name);
     }
     return {};
 }

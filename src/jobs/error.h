@@ -40,7 +40,8 @@ struct Error
         EncoderExited,          // number: its exit code
         EncoderKilled,          // number: the signal
         EncoderWroteNothing,
-        OutputNotReplaced, // number
+        OutputNotReplaced,   // number
+        OutputFolderSwapped, // name: the folder
     };
 
     What what;

@@ -1,0 +1,55 @@
+#include "outputfolder.h"
+
+#include "jobs/filenamebytes.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+bool sameFile(const struct stat &one, const struct stat &other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+} // namespace
+
+bool holdsEntry(int descriptor, int parent, const QByteArray &name)
+{
+    struct stat held = {};
+    struct stat named = {};
+    return ::fstat(descriptor, &held) == 0 &&
+           ::fstatat(parent, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           sameFile(held, named);
+}
+
+Result<void> OutputFolder::open(const QByteArray &output)
+{
+    const qsizetype slash = output.lastIndexOf('/');
+    name = output.sliced(slash + 1);
+    char resolved[PATH_MAX];
+    if (!::realpath(slash == 0 ? "/" : output.first(slash).constData(), resolved))
+        return Error{Error::What::OutputFolderUnwritable, errno};
+    folderPath = QByteArray(resolved);
+    if (!folderPath.endsWith('/'))
+        folderPath += '/';
+    // Its last part is no link once resolved; one put there meanwhile is not followed.
+    folder.reset(::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.isValid())
+        return Error{Error::What::OutputFolderUnwritable, errno};
+    return checkStillNamed();
+}
+
+Result<void> OutputFolder::checkStillNamed() const
+{
+    struct stat held = {};
+    struct stat named = {};
+    if (::fstat(folder.get(), &held) == 0 && ::stat(folderPath.constData(), &named) == 0 &&
+        sameFile(held, named))
+        return {};
+    return Error{Error::What::OutputFolderSwapped, 0, fileNameFromBytes(folderPath.chopped(1))};
+}
