@@ -28,6 +28,6 @@ private:
     UniqueFd folder;
 };
 
-// Whether the descriptor holds the file that `name` in the folder `parent` stands for,
-// without following a link.
+// Whether the descriptor holds the file that `name` in the folder `parent` (AT_FDCWD for a
+// path) stands for, without following a link.
 bool holdsEntry(int descriptor, int parent, const QByteArray &name);

@@ -18,14 +18,6 @@ namespace {
 // A holder that ends removes its file; a lock taken on one opened just before that is stale.
 constexpr int Attempts = 8;
 
-bool sameInode(int descriptor, const QByteArray &path)
-{
-    struct stat opened = {};
-    struct stat named = {};
-    return ::fstat(descriptor, &opened) == 0 && ::stat(path.constData(), &named) == 0 &&
-           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
-}
-
 QByteArray hashOf(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
@@ -39,7 +31,7 @@ Result<UniqueFd> takeRuntimeLock(const QByteArray &path)
             return Error{Error::What::OutputLockBusy};
         if (!lock)
             return Error{Error::What::OutputLockUnavailable, lock.error().number};
-        if (sameInode(lock->get(), path))
+        if (holdsEntry(lock->get(), AT_FDCWD, path))
             return lock;
     }
     return Error{Error::What::OutputLockBusy};

@@ -1,5 +1,6 @@
 #include "partialrecord.h"
 
+#include "outputfolder.h"
 #include "outputlock.h"
 #include "temporaryoutput.h"
 
@@ -38,14 +39,6 @@ QByteArray readRecord(int descriptor)
     QByteArray content(LongestRecord, '\0');
     const ssize_t count = ::pread(descriptor, content.data(), content.size(), 0);
     return content.first(std::max<ssize_t>(count, 0));
-}
-
-bool isNamedBy(int descriptor, const QByteArray &path)
-{
-    struct stat opened = {};
-    struct stat named = {};
-    return ::fstat(descriptor, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
-           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 // Removes the folder that the record names, when it is a temporary folder of ours, and the
@@ -118,7 +111,7 @@ void removeAbandonedOutputs(const QByteArray &runtimeDirectory)
         const UniqueFd record(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         // Held by a running conversion, or removed by it meanwhile.
         if (!record.isValid() || ::flock(record.get(), LOCK_EX | LOCK_NB) < 0 ||
-            !isNamedBy(record.get(), path))
+            !holdsEntry(record.get(), AT_FDCWD, path))
             continue;
         removeRecorded(readRecord(record.get()));
         ::unlink(path.constData());
