@@ -115,6 +115,8 @@ bool isTemporaryNameOf(const QByteArray &candidate, const QByteArray &outputName
            isUniquePart(QByteArrayView(candidate).sliced(stem.size(), UniqueLength));
 }
 
+TemporaryOutput::TemporaryOutput() = default;
+
 TemporaryOutput::~TemporaryOutput()
 {
     remove();

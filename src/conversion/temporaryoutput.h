@@ -26,7 +26,7 @@ class PartialRecord;
 class TemporaryOutput
 {
 public:
-    TemporaryOutput() = default;
+    TemporaryOutput();
     TemporaryOutput(const TemporaryOutput &) = delete;
     TemporaryOutput &operator=(const TemporaryOutput &) = delete;
     // Removes the file and its folder unless the file has replaced the output.
