@@ -402,15 +402,17 @@ void TestEndToEnd::namesByteForByte_data()
     QTest::newRow("byte-order mark")
         << QByteArray("\xef\xbb\xbfsong.wav") << QByteArray("\xef\xbb\xbfsong.wav")
         << QByteArray("\xef\xbb\xbfsong.mp3");
-    QTest::newRow("cut inside a surrogate pair")
+    QTest::newRow("a surrogate pair before a two-letter extension")
         << QByteArray("x\xf0\x9f\x8e\xb5.ts") << QByteArray("x\xf0\x9f\x8e\xb5.ts")
-        << QByteArray("x.mp3");
+        << QByteArray("x\xf0\x9f\x8e\xb5.mp3");
+    QTest::newRow("a four-letter extension")
+        << QByteArray("song.flac") << QByteArray("song.flac") << QByteArray("song.mp3");
     QTest::newRow("option-like") << QByteArray("-x.wav") << QByteArray("./-x.wav")
                                  << QByteArray("./-x.mp3");
     QTest::newRow("protocol-like") << QByteArray("md5:take1.wav") << QByteArray("./md5:take1.wav")
                                    << QByteArray("./md5:take1.mp3");
     QTest::newRow("a file named like an option")
-        << QByteArray("./--help") << QByteArray("./--help") << QByteArray("./--.mp3");
+        << QByteArray("./--help") << QByteArray("./--help") << QByteArray("./--help.mp3");
 }
 
 void TestEndToEnd::namesByteForByte()
@@ -580,6 +582,8 @@ void TestEndToEnd::refusedOutputs_data()
     QTest::newRow("a socket") << "socket" << QByteArrayList{"song.wav"} << "ソケットです" << 0;
     QTest::newRow("a device") << "device" << QByteArrayList{"song.wav"} << "デバイスです" << 0;
     QTest::newRow("a folder") << "folder" << QByteArrayList{"song.wav"} << "フォルダーです" << 0;
+    QTest::newRow("an input that is a folder")
+        << "input folder" << QByteArrayList{"media"} << "入力ファイルの名前はフォルダーです" << 0;
     QTest::newRow("a FIFO in the name of the output's lock")
         << "FIFO lock" << QByteArrayList{"song.wav"} << "フォルダーに書き込めません" << 0;
     QTest::newRow("exFAT: the input in another case")
@@ -633,6 +637,8 @@ void TestEndToEnd::refusedOutputs()
         QSKIP("Only root makes a device");
     if (before == "folder")
         QVERIFY(QDir().mkdir(QFile::decodeName(output)));
+    if (before == "input folder")
+        QVERIFY(QDir().mkdir(folder + "/media"));
     const QMap<QString, QByteArray> entries = contentsOf(folder);
 
     QCOMPARE(run(directory, names).exitCode, 4);

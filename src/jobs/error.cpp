@@ -110,6 +110,9 @@ QString errorText(const Error &error)
             .arg(systemReason(error.number));
     case What::OutputFolderSwapped:
         return QStringLiteral("出力先のフォルダーが変換中に入れ替えられました: %1").arg(error.name);
+    case What::InputIsFolder:
+        return QStringLiteral(
+            "入力ファイルの名前はフォルダーです。変換できるのはファイルだけです。");
     }
     return {};
 }
