@@ -445,6 +445,23 @@ void TestEndToEnd::options_data()
                                   << "--ask と --wait は一緒に使えません";
     QTest::newRow("--wait --ask") << QByteArrayList{"--wait", "--ask", "a.mp4"} << 6
                                   << "--ask と --wait は一緒に使えません";
+    // An option that is not one is refused before any name is converted, with the usage.
+    const QString usage = "\n使い方: orvalen";
+    QTest::newRow("an unknown option before names")
+        << QByteArrayList{"--bitrate", "192", "a.mp4"} << 2
+        << "orvalen: 知らないオプションです: --bitrate" + usage;
+    QTest::newRow("an unknown option after names")
+        << QByteArrayList{"--wait", "a.mp4", "b.mp4", "--fast"} << 2
+        << "orvalen: 知らないオプションです: --fast" + usage;
+    QTest::newRow("a known option out of place")
+        << QByteArrayList{"a.mp4", "--wait"} << 2
+        << "orvalen: ここでは使えないオプションです: --wait" + usage;
+    QTest::newRow("--help among names")
+        << QByteArrayList{"--help", "a.mp4"} << 2
+        << "orvalen: ここでは使えないオプションです: --help" + usage;
+    QTest::newRow("--wait without names")
+        << QByteArrayList{"--wait"} << 3
+        << "orvalen: --wait のあとに変換するファイルの名前がありません。";
 }
 
 void TestEndToEnd::options()
