@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -375,6 +377,7 @@ private slots:
     void withoutUsableDisplay();
     void encoderThatCannotStart_data();
     void encoderThatCannotStart();
+    void terminalIsToldInTheTerminal();
     void startStepRunByHand_data();
     void startStepRunByHand();
 };
@@ -1128,6 +1131,25 @@ void TestEndToEnd::encoderThatCannotStart()
     QCOMPARE(run(directory, {"a.mp4", "b.mp4"}).exitCode, 2);
     QVERIFY2(errors(directory).contains(directory.encoderPath()), qPrintable(errors(directory)));
     QVERIFY2(errors(directory).contains(reason), qPrintable(errors(directory)));
+}
+
+// In a terminal, the command line's messages are told there and no box waits for OK, even
+// where a box could be shown.
+void TestEndToEnd::terminalIsToldInTheTerminal()
+{
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+    const auto closeTerminal = qScopeGuard([terminal] { ::close(terminal); });
+    ProgramDirectory directory(QByteArray{});
+    QProcessEnvironment environment = withoutDisplay(directory.runtime());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QCOMPARE(run(directory, {"a.mp4", "b.mp4"}, environment, ::ptsname(terminal)).exitCode, 2);
+    QByteArray told(4096, '\0');
+    told.truncate(std::max<ssize_t>(0, ::read(terminal, told.data(), told.size())));
+    QVERIFY2(told.contains("エンコーダーを起動できません: " +
+                           QFile::encodeName(directory.encoderPath())),
+             told.constData());
 }
 
 void TestEndToEnd::startStepRunByHand_data()
