@@ -129,7 +129,7 @@ void TestCommandLineBatch::companionAnswers_data()
         << true << 2
         << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）",
                        "orvalen: b.mp4 → b.mp3: 変換できません: エンコーダーを起動できません: "
-                       "/p/cores/ffmpeg: Exec format error"}
+                       "/p/cores/ffmpeg: 実行できる形式のプログラムではありません"}
         << QStringList{};
     QTest::newRow("a stop") << Outcomes{{"a.mp4", {Kind::Stopped}}} << true << 5
                             << QStringList{"orvalen: a.mp4 → a.mp3: 変換を中止しました。"}

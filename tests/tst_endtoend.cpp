@@ -1112,11 +1112,14 @@ void TestEndToEnd::encoderThatCannotStart_data()
 
     // Found out by the program itself, or by the encoder's start step, which then refuses
     // each conversion: the same exit status either way.
-    QTest::newRow("missing") << QByteArray() << false << "No such file or directory";
-    QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << false << "Permission denied";
+    const QString missing = "ファイルまたはフォルダーがありません";
+    QTest::newRow("missing") << QByteArray() << false << missing;
+    QTest::newRow("not executable")
+        << QByteArray("#!/bin/sh\n") << false << "アクセスが許可されていません";
     QTest::newRow("its interpreter missing")
-        << QByteArray("#!/nonexistent/sh\n") << true << "No such file or directory";
-    QTest::newRow("not a program") << QByteArray("just words\n") << true << "Exec format error";
+        << QByteArray("#!/nonexistent/sh\n") << true << missing;
+    QTest::newRow("not a program")
+        << QByteArray("just words\n") << true << "実行できる形式のプログラムではありません";
 }
 
 void TestEndToEnd::encoderThatCannotStart()
