@@ -34,6 +34,7 @@ private slots:
     void batches_data();
     void batches();
     void shortNameEndsTheBatch();
+    void launchFailureNamesWhatWasNotConverted();
     void companionAnswers_data();
     void companionAnswers();
 };
@@ -95,6 +96,19 @@ void TestCommandLineBatch::shortNameEndsTheBatch()
     QCOMPARE(platform.launchedInputs(), QStringList{"first.mp4"});
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].text, "ab : このファイルは処理できません。終了します");
+}
+
+void TestCommandLineBatch::launchFailureNamesWhatWasNotConverted()
+{
+    FakePlatform platform;
+    platform.givenArguments = {"a.mp4", "b.mp4", "x", "c.mp4"};
+    platform.launchesBeforeFailure = 1;
+    QCOMPARE(convertCommandLineNames(platform), 2);
+    QCOMPARE(platform.launchedInputs(), QStringList{"a.mp4"});
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, "エンコーダーを起動できません: /opt/orvalen/cores/ffmpeg\n"
+                                        "ファイルまたはフォルダーがありません\n"
+                                        "次のファイルは変換しませんでした。\nb.mp4\nc.mp4");
 }
 
 // What the companion answers for the conversions it was handed decides the exit status;

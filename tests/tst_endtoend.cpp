@@ -1153,6 +1153,8 @@ void TestEndToEnd::terminalIsToldInTheTerminal()
     QVERIFY2(told.contains("エンコーダーを起動できません: " +
                            QFile::encodeName(directory.encoderPath())),
              told.constData());
+    QVERIFY2(told.contains("次のファイルは変換しませんでした。\r\na.mp4\r\nb.mp4"),
+             told.constData());
 }
 
 void TestEndToEnd::startStepRunByHand_data()
