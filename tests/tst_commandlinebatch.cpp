@@ -34,6 +34,7 @@ private slots:
     void batches_data();
     void batches();
     void shortNameEndsTheBatch();
+    void launchFailureNamesWhatWasNotConverted();
     void companionAnswers_data();
     void companionAnswers();
 };
@@ -97,6 +98,19 @@ void TestCommandLineBatch::shortNameEndsTheBatch()
     QCOMPARE(platform.messages[0].text, "ab : このファイルは処理できません。終了します");
 }
 
+void TestCommandLineBatch::launchFailureNamesWhatWasNotConverted()
+{
+    FakePlatform platform;
+    platform.givenArguments = {"a.mp4", "b.mp4", "x", "c.mp4"};
+    platform.launchesBeforeFailure = 1;
+    QCOMPARE(convertCommandLineNames(platform), 2);
+    QCOMPARE(platform.launchedInputs(), QStringList{"a.mp4"});
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].text, "エンコーダーを起動できません: /opt/orvalen/cores/ffmpeg\n"
+                                        "ファイルまたはフォルダーがありません\n"
+                                        "次のファイルは変換しませんでした。\nb.mp4\nc.mp4");
+}
+
 // What the companion answers for the conversions it was handed decides the exit status;
 // every conversion that did not start or succeed is named on standard error.
 void TestCommandLineBatch::companionAnswers_data()
@@ -129,7 +143,7 @@ void TestCommandLineBatch::companionAnswers_data()
         << true << 2
         << QStringList{"orvalen: a.mp4 → a.mp3: 変換に失敗しました（終了コード 1）",
                        "orvalen: b.mp4 → b.mp3: 変換できません: エンコーダーを起動できません: "
-                       "/p/cores/ffmpeg: Exec format error"}
+                       "/p/cores/ffmpeg: 実行できる形式のプログラムではありません"}
         << QStringList{};
     QTest::newRow("a stop") << Outcomes{{"a.mp4", {Kind::Stopped}}} << true << 5
                             << QStringList{"orvalen: a.mp4 → a.mp3: 変換を中止しました。"}

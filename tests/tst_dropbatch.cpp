@@ -14,11 +14,11 @@ namespace {
 const QString Encoder = "/opt/orvalen/cores/ffmpeg";
 const QString Question = "以上のファイルを変換開始しますか？";
 
-QStringList numberedFiles(int count)
+QStringList numberedFiles(int count, const QString &extension = ".mp4")
 {
     QStringList files;
     for (int i = 1; i <= count; ++i)
-        files.append(QStringLiteral("/v/clip %1.mp4").arg(i));
+        files.append(QStringLiteral("/v/clip %1").arg(i) + extension);
     return files;
 }
 
@@ -67,28 +67,36 @@ void TestDropBatch::fileLists_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("outputs");
 
-    QTest::newRow("one file on the window") << "Form1" << QStringList{"/v/a.mp4"};
-    QTest::newRow("one file on the input box") << "inputfn" << QStringList{"/v/a.mp4"};
-    QTest::newRow("one file on a label") << "Label6" << QStringList{"/v/a.mp4"};
-    QTest::newRow("31 files") << "Form1" << numberedFiles(31);
-    QTest::newRow("31 files on the input box") << "inputfn" << numberedFiles(31);
-    QTest::newRow("a folder") << "Form1" << QStringList{"/v/folder", "/v/b.flv"};
-    QTest::newRow("no file") << "Form1" << QStringList{};
+    const QStringList one{"/v/a.mp4"};
+    const QStringList oneOutput{"/v/a.mp3"};
+    QTest::newRow("one file on the window") << "Form1" << one << oneOutput;
+    QTest::newRow("one file on the input box") << "inputfn" << one << oneOutput;
+    QTest::newRow("one file on a label") << "Label6" << one << oneOutput;
+    QTest::newRow("31 files") << "Form1" << numberedFiles(31) << numberedFiles(31, ".mp3");
+    QTest::newRow("31 files on the input box")
+        << "inputfn" << numberedFiles(31) << numberedFiles(31, ".mp3");
+    // The companion refuses a folder; its name is derived all the same.
+    QTest::newRow("a folder and other extensions")
+        << "Form1" << QStringList{"/v/folder", "/v/b.flac", "/v/c.ts"}
+        << QStringList{"/v/folder.mp3", "/v/b.mp3", "/v/c.mp3"};
+    QTest::newRow("no file") << "Form1" << QStringList{} << QStringList{};
 }
 
 void TestDropBatch::fileLists()
 {
     QFETCH(QString, target);
     QFETCH(QStringList, files);
+    QFETCH(QStringList, outputs);
 
     dropFiles(files, target);
 
     QString listing;
     QList<EncoderCall> commands;
-    for (const QString &file : files) {
-        listing += file + "\r\n";
-        commands.append(encoderCall(Encoder, file, file.chopped(4) + ".mp3", 2, "128"));
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        listing += files[i] + "\r\n";
+        commands.append(encoderCall(Encoder, files[i], outputs[i], 2, "128"));
     }
     QCOMPARE(platform->messages.size(), 1);
     QCOMPARE(platform->messages[0].text, listing + Question);

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -375,6 +377,7 @@ private slots:
     void withoutUsableDisplay();
     void encoderThatCannotStart_data();
     void encoderThatCannotStart();
+    void terminalIsToldInTheTerminal();
     void startStepRunByHand_data();
     void startStepRunByHand();
 };
@@ -402,15 +405,17 @@ void TestEndToEnd::namesByteForByte_data()
     QTest::newRow("byte-order mark")
         << QByteArray("\xef\xbb\xbfsong.wav") << QByteArray("\xef\xbb\xbfsong.wav")
         << QByteArray("\xef\xbb\xbfsong.mp3");
-    QTest::newRow("cut inside a surrogate pair")
+    QTest::newRow("a surrogate pair before a two-letter extension")
         << QByteArray("x\xf0\x9f\x8e\xb5.ts") << QByteArray("x\xf0\x9f\x8e\xb5.ts")
-        << QByteArray("x.mp3");
+        << QByteArray("x\xf0\x9f\x8e\xb5.mp3");
+    QTest::newRow("a four-letter extension")
+        << QByteArray("song.flac") << QByteArray("song.flac") << QByteArray("song.mp3");
     QTest::newRow("option-like") << QByteArray("-x.wav") << QByteArray("./-x.wav")
                                  << QByteArray("./-x.mp3");
     QTest::newRow("protocol-like") << QByteArray("md5:take1.wav") << QByteArray("./md5:take1.wav")
                                    << QByteArray("./md5:take1.mp3");
     QTest::newRow("a file named like an option")
-        << QByteArray("./--help") << QByteArray("./--help") << QByteArray("./--.mp3");
+        << QByteArray("./--help") << QByteArray("./--help") << QByteArray("./--help.mp3");
 }
 
 void TestEndToEnd::namesByteForByte()
@@ -443,6 +448,23 @@ void TestEndToEnd::options_data()
                                   << "--ask と --wait は一緒に使えません";
     QTest::newRow("--wait --ask") << QByteArrayList{"--wait", "--ask", "a.mp4"} << 6
                                   << "--ask と --wait は一緒に使えません";
+    // An option that is not one is refused before any name is converted, with the usage.
+    const QString usage = "\n使い方: orvalen";
+    QTest::newRow("an unknown option before names")
+        << QByteArrayList{"--bitrate", "192", "a.mp4"} << 2
+        << "orvalen: 知らないオプションです: --bitrate" + usage;
+    QTest::newRow("an unknown option after names")
+        << QByteArrayList{"--wait", "a.mp4", "b.mp4", "--fast"} << 2
+        << "orvalen: 知らないオプションです: --fast" + usage;
+    QTest::newRow("a known option out of place")
+        << QByteArrayList{"a.mp4", "--wait"} << 2
+        << "orvalen: ここでは使えないオプションです: --wait" + usage;
+    QTest::newRow("--help among names")
+        << QByteArrayList{"--help", "a.mp4"} << 2
+        << "orvalen: ここでは使えないオプションです: --help" + usage;
+    QTest::newRow("--wait without names")
+        << QByteArrayList{"--wait"} << 3
+        << "orvalen: --wait のあとに変換するファイルの名前がありません。";
 }
 
 void TestEndToEnd::options()
@@ -580,6 +602,8 @@ void TestEndToEnd::refusedOutputs_data()
     QTest::newRow("a socket") << "socket" << QByteArrayList{"song.wav"} << "ソケットです" << 0;
     QTest::newRow("a device") << "device" << QByteArrayList{"song.wav"} << "デバイスです" << 0;
     QTest::newRow("a folder") << "folder" << QByteArrayList{"song.wav"} << "フォルダーです" << 0;
+    QTest::newRow("an input that is a folder")
+        << "input folder" << QByteArrayList{"media"} << "入力ファイルの名前はフォルダーです" << 0;
     QTest::newRow("a FIFO in the name of the output's lock")
         << "FIFO lock" << QByteArrayList{"song.wav"} << "フォルダーに書き込めません" << 0;
     QTest::newRow("exFAT: the input in another case")
@@ -633,6 +657,8 @@ void TestEndToEnd::refusedOutputs()
         QSKIP("Only root makes a device");
     if (before == "folder")
         QVERIFY(QDir().mkdir(QFile::decodeName(output)));
+    if (before == "input folder")
+        QVERIFY(QDir().mkdir(folder + "/media"));
     const QMap<QString, QByteArray> entries = contentsOf(folder);
 
     QCOMPARE(run(directory, names).exitCode, 4);
@@ -1086,11 +1112,14 @@ void TestEndToEnd::encoderThatCannotStart_data()
 
     // Found out by the program itself, or by the encoder's start step, which then refuses
     // each conversion: the same exit status either way.
-    QTest::newRow("missing") << QByteArray() << false << "No such file or directory";
-    QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << false << "Permission denied";
+    const QString missing = "ファイルまたはフォルダーがありません";
+    QTest::newRow("missing") << QByteArray() << false << missing;
+    QTest::newRow("not executable")
+        << QByteArray("#!/bin/sh\n") << false << "アクセスが許可されていません";
     QTest::newRow("its interpreter missing")
-        << QByteArray("#!/nonexistent/sh\n") << true << "No such file or directory";
-    QTest::newRow("not a program") << QByteArray("just words\n") << true << "Exec format error";
+        << QByteArray("#!/nonexistent/sh\n") << true << missing;
+    QTest::newRow("not a program")
+        << QByteArray("just words\n") << true << "実行できる形式のプログラムではありません";
 }
 
 void TestEndToEnd::encoderThatCannotStart()
@@ -1105,6 +1134,27 @@ void TestEndToEnd::encoderThatCannotStart()
     QCOMPARE(run(directory, {"a.mp4", "b.mp4"}).exitCode, 2);
     QVERIFY2(errors(directory).contains(directory.encoderPath()), qPrintable(errors(directory)));
     QVERIFY2(errors(directory).contains(reason), qPrintable(errors(directory)));
+}
+
+// In a terminal, the command line's messages are told there and no box waits for OK, even
+// where a box could be shown.
+void TestEndToEnd::terminalIsToldInTheTerminal()
+{
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+    const auto closeTerminal = qScopeGuard([terminal] { ::close(terminal); });
+    ProgramDirectory directory(QByteArray{});
+    QProcessEnvironment environment = withoutDisplay(directory.runtime());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QCOMPARE(run(directory, {"a.mp4", "b.mp4"}, environment, ::ptsname(terminal)).exitCode, 2);
+    QByteArray told(4096, '\0');
+    told.truncate(std::max<ssize_t>(0, ::read(terminal, told.data(), told.size())));
+    QVERIFY2(told.contains("エンコーダーを起動できません: " +
+                           QFile::encodeName(directory.encoderPath())),
+             told.constData());
+    QVERIFY2(told.contains("次のファイルは変換しませんでした。\r\na.mp4\r\nb.mp4"),
+             told.constData());
 }
 
 void TestEndToEnd::startStepRunByHand_data()

@@ -29,20 +29,40 @@ void TestJobs::outputName_data()
 
     QTest::newRow("three-letter extension") << R"(D:\video\movie.mp4)"
                                             << R"(D:\video\movie.mp3)";
-    QTest::newRow("four-letter extension keeps its dot") << "/v/clip.divx"
-                                                         << "/v/clip..mp3";
+    QTest::newRow("four-letter extension") << "/v/song.flac"
+                                           << "/v/song.mp3";
+    QTest::newRow("two-letter extension") << "movie.ts"
+                                          << "movie.mp3";
+    QTest::newRow("one-letter extension") << "take.a"
+                                          << "take.mp3";
+    QTest::newRow("only the last extension") << "voice.2024.opus"
+                                             << "voice.2024.mp3";
     QTest::newRow("already mp3 names itself") << "a/b.mp3"
                                               << "a/b.mp3";
-    QTest::newRow("no extension loses 4 characters") << "/v/recording"
-                                                     << "/v/recor.mp3";
+    QTest::newRow("no extension gets one") << "/v/noextension"
+                                           << "/v/noextension.mp3";
     QTest::newRow("exactly four characters") << "abcd"
-                                             << ".mp3";
+                                             << "abcd.mp3";
+    QTest::newRow("a dot in a folder is no extension") << "/a.b/clip"
+                                                       << "/a.b/clip.mp3";
+    QTest::newRow("a folder's dot and three characters") << "/tmp/m.dia/x"
+                                                         << "/tmp/m.dia/x.mp3";
+    QTest::newRow("a leading dot is no extension") << "/v/.hidden"
+                                                   << "/v/.hidden.mp3";
+    QTest::newRow("leading dots are no extension") << "..hidden"
+                                                   << "..hidden.mp3";
+    QTest::newRow("a dot-file's extension") << "/v/.hidden.wav"
+                                            << "/v/.hidden.mp3";
+    QTest::newRow("a name ending in a dot") << "song."
+                                            << "song.mp3";
+    QTest::newRow("a folder's own name") << "/tmp/media"
+                                         << "/tmp/media.mp3";
     QTest::newRow("Japanese") << "/動画/音楽ファイル.flv"
                               << "/動画/音楽ファイル.mp3";
-    QTest::newRow("cut inside a surrogate pair drops the character") << "x🎵.ts"
-                                                                     << "x.mp3";
-    QTest::newRow("pair before the cut stays") << "x🎵.wav"
-                                               << "x🎵.mp3";
+    QTest::newRow("surrogate pair in the stem stays") << "x🎵.ts"
+                                                      << "x🎵.mp3";
+    QTest::newRow("surrogate pair in the extension goes") << "x.🎵🎵"
+                                                          << "x.mp3";
     QTest::newRow("escaped byte is one character")
         << QString("caf") + QChar(0xDCE9) + ".wav" << QString("caf") + QChar(0xDCE9) + ".mp3";
 }
@@ -157,7 +177,7 @@ void TestJobs::commandLineJobLaunchesTheFixedPreset()
     QCOMPARE(Execute_choosefilename_fixbitrate(platform, "/v/clip.divx", batch).status,
              JobResult::Status::Started);
     QCOMPARE(platform.launches, QList{encoderCall("/opt/orvalen/cores/ffmpeg", "/v/clip.divx",
-                                                  "/v/clip..mp3", 2, "128")});
+                                                  "/v/clip.mp3", 2, "128")});
 
     QCOMPARE(Execute_choosefilename_fixbitrate(platform, "abc", batch).status,
              JobResult::Status::ProgramEnded);
@@ -169,12 +189,14 @@ void TestJobs::batchStartsEachOutputOnce()
 {
     FakePlatform platform;
     BatchOutputs batch;
-    for (const char *input : {"song.m4a", "song.wav", "other.wav", "song.ogg"})
+    for (const char *input :
+         {"song.m4a", "song.wav", "other.wav", "song.flac", "movie.ts", "movie.mp4", "movi.mp4"})
         Execute_choosefilename_fixbitrate(platform, input, batch);
-    QCOMPARE(platform.launchedInputs(), (QStringList{"song.m4a", "other.wav"}));
+    QCOMPARE(platform.launchedInputs(),
+             (QStringList{"song.m4a", "other.wav", "movie.ts", "movi.mp4"}));
     QVERIFY(batch.hasClashes());
     QCOMPARE(batch.clashReport().split('\n').mid(1),
-             (QStringList{"song.wav → song.mp3", "song.ogg → song.mp3"}));
+             (QStringList{"song.wav → song.mp3", "song.flac → song.mp3", "movie.mp4 → movie.mp3"}));
 }
 
 QTEST_GUILESS_MAIN(TestJobs)

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int ForcedStopMilliseconds = 5'000;
@@ -98,10 +100,13 @@ void Conversion::start()
     }
 }
 
-// Makes sure that the output may be written: its folder is held, its lock is ours, it is a
-// plain file or none yet, it is not the input; and makes its temporary file.
+// Makes sure that the input is no folder and the output may be written: its folder is held,
+// its lock is ours, it is a plain file or none yet, it is not the input; and makes its
+// temporary file. An input that is missing is left to the encoder, which tells why.
 Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray &output)
 {
+    if (struct stat status; ::stat(input.constData(), &status) == 0 && S_ISDIR(status.st_mode))
+        return Error{Error::What::InputIsFolder};
     const Result<QByteArray> runtime = privateRuntimeDirectory();
     if (!runtime)
         return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};

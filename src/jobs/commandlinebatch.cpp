@@ -48,6 +48,13 @@ QString leftOverReport(const QStringList &names)
            names.join(u'\n');
 }
 
+// Why the batch stopped at a name, and the names that were not converted for it.
+QString launchFailureReport(const Error &failure, const QStringList &notConverted)
+{
+    return errorText(failure) + QStringLiteral("\n次のファイルは変換しませんでした。\n") +
+           notConverted.join(u'\n');
+}
+
 // Names each conversion that was not started, or did not succeed, on standard error, and
 // gives the exit status that the companion's answer calls for: the gravest of its outcomes.
 int reportAnswer(Platform &platform, const BatchAnswer &answer)
@@ -90,7 +97,9 @@ std::optional<int> convertCommandLineNames(Platform &platform)
         if (result.status == JobResult::Status::ProgramEnded)
             return ExitStatus::UnusableName;
         if (result.status == JobResult::Status::LaunchFailed) {
-            reportLaunchFailure(platform, nullptr, result);
+            const QStringList notConverted = QStringList{name} + namesLeftOver(text, position);
+            platform.messageBox(nullptr, launchFailureReport(*result.failure, notConverted),
+                                MessageStyle::OkError);
             launchFailed = true;
         }
     }

@@ -35,7 +35,7 @@ void readErrorFields(QDataStream &in, Error &error, quint32 &causes)
     quint8 what = 0;
     qint32 number = 0;
     in >> what >> number >> error.name >> causes;
-    if (what > quint8(Error::What::OutputFolderSwapped))
+    if (what > quint8(Error::What::InputIsFolder))
         in.setStatus(QDataStream::ReadCorruptData);
     error.what = Error::What(what);
     error.number = number;

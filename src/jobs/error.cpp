@@ -2,13 +2,31 @@
 
 #include <QStringList>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
 
-// The system's words for an error number.
+// The user's words for the error numbers that a user meets, the system's for the others.
 QString systemReason(int number)
 {
+    switch (number) {
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダーがありません");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが許可されていません");
+    case ENOEXEC:
+        return QStringLiteral("実行できる形式のプログラムではありません");
+    case ENOTDIR:
+        return QStringLiteral("途中の名前がフォルダーではありません");
+    case ENOSPC:
+        return QStringLiteral("ディスクに空きがありません");
+    case EDQUOT:
+        return QStringLiteral("ディスクの割り当てを使い切りました");
+    case EROFS:
+        return QStringLiteral("読み取り専用のファイルシステムです");
+    }
     return QString::fromLocal8Bit(std::strerror(number));
 }
 
@@ -110,6 +128,9 @@ QString errorText(const Error &error)
             .arg(systemReason(error.number));
     case What::OutputFolderSwapped:
         return QStringLiteral("出力先のフォルダーが変換中に入れ替えられました: %1").arg(error.name);
+    case What::InputIsFolder:
+        return QStringLiteral(
+            "入力ファイルの名前はフォルダーです。変換できるのはファイルだけです。");
     }
     return {};
 }

@@ -42,6 +42,7 @@ struct Error
         EncoderWroteNothing,
         OutputNotReplaced,   // number
         OutputFolderSwapped, // name: the folder
+        InputIsFolder,
     };
 
     What what;

@@ -7,9 +7,9 @@
 class Platform;
 class QWidget;
 
-// The MP3 name beside an input: the input without its last 4 characters, followed by
-// ".mp3". A cut inside a character written as a surrogate pair drops the whole character.
-// Nothing for a name shorter than 4 characters.
+// The MP3 name beside an input: the input with the extension of its file name replaced by
+// ".mp3" ("song.flac" gives "song.mp3"), or with ".mp3" added when the file name has none
+// ("notes", ".hidden", "/a.b/c"). Nothing for a name shorter than 4 characters.
 std::optional<QString> deriveOutputName(const QString &input);
 
 // The output name of a conversion that was not given one. A name shorter than 4 characters

@@ -98,7 +98,7 @@ MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, 
     writeError(text);
     const MessageAnswer unshown =
         style == MessageStyle::OkCancelQuestion ? MessageAnswer::Cancel : MessageAnswer::Ok;
-    WindowPart *shown = !stopped && canShowWindows() ? windowPart() : nullptr;
+    WindowPart *shown = !stopped && !tellsOnTerminal() && canShowWindows() ? windowPart() : nullptr;
     if (!shown)
         return unshown;
     const UniqueFd stopSignals = waits ? stopSignalDescriptor() : UniqueFd();
@@ -107,6 +107,11 @@ MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, 
         return answer;
     stop();
     return unshown;
+}
+
+bool DesktopPlatform::tellsOnTerminal() const
+{
+    return !windowShown && ::isatty(STDERR_FILENO);
 }
 
 void DesktopPlatform::stop()

@@ -56,6 +56,9 @@ private:
         QObject *receiver = nullptr;
     };
 
+    // On the command line, with standard error on a terminal: the user reads it there, and
+    // no box waits for OK.
+    bool tellsOnTerminal() const;
     void tellAside(const BatchAnswer &answer);
     void stop();
     void startDisplayTrial();

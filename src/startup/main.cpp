@@ -16,6 +16,34 @@ bool isOption(const char *argument, const char *option)
     return argument && std::strcmp(argument, option) == 0;
 }
 
+bool isKnownOption(const char *argument)
+{
+    for (const char *option : {WaitOption, AskOption, "--help", "--version"}) {
+        if (isOption(argument, option))
+            return true;
+    }
+    return false;
+}
+
+// Refuses the first argument from `firstName` on that starts with "--": a mistyped or
+// misplaced option would otherwise be taken for a file. A file of such a name is reached as
+// "./--name".
+std::optional<int> refuseStrayOption(int argc, char *argv[], int firstName)
+{
+    for (int i = firstName; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) != 0)
+            continue;
+        std::fprintf(stderr, "orvalen: %s: %s\n",
+                     isKnownOption(argv[i]) ? "ここでは使えないオプションです"
+                                            : "知らないオプションです",
+                     argv[i]);
+        const QByteArrayView usage = *optionReply("--help");
+        std::fwrite(usage.data(), 1, usage.size(), stderr);
+        return ExitStatus::UnknownOption;
+    }
+    return std::nullopt;
+}
+
 // Shows the main window, which first offers the given files for conversion.
 int showMainWindow(DesktopPlatform &platform, const QStringList &offeredFiles)
 {
@@ -45,6 +73,9 @@ int main(int argc, char *argv[])
         std::fputs("orvalen: --ask と --wait は一緒に使えません。\n", stderr);
         return ExitStatus::ClashingOptions;
     }
+    const int firstName = (waits || asks) ? 2 : 1;
+    if (const std::optional<int> refused = refuseStrayOption(argc, argv, firstName))
+        return *refused;
     const std::optional<QByteArray> programDirectory = locateProgramDirectory(argv[0]);
     if (!programDirectory) {
         std::fputs("orvalen: プログラムのあるフォルダーがわからないため、"
@@ -54,7 +85,7 @@ int main(int argc, char *argv[])
     }
 
     QByteArrayList arguments;
-    for (int i = (waits || asks) ? 2 : 1; i < argc; ++i)
+    for (int i = firstName; i < argc; ++i)
         arguments.append(argv[i]);
     DesktopPlatform platform(arguments, *programDirectory, waits);
     if (asks)
@@ -64,7 +95,7 @@ int main(int argc, char *argv[])
     // Waiting is for conversions of the command line; without names, there are none.
     if (waits) {
         std::fputs("orvalen: --wait のあとに変換するファイルの名前がありません。\n", stderr);
-        return ExitStatus::Success;
+        return ExitStatus::NoNames;
     }
     return showMainWindow(platform, {});
 }
