@@ -48,6 +48,7 @@ for path in /usr/bin/orvalen /usr/libexec/orvalen/orvalen /usr/libexec/orvalen/o
     /usr/libexec/orvalen/orvalen-window.so /usr/libexec/orvalen/cores/ffmpeg \
     /usr/share/applications/org.orvalen.Orvalen.desktop \
     /usr/share/metainfo/org.orvalen.Orvalen.metainfo.xml /usr/share/man/man1/orvalen.1.gz \
+    /usr/share/man/ja/man1/orvalen.1.gz \
     /usr/share/icons/hicolor/{16x16,32x32}/apps/orvalen.png \
     /usr/share/icons/hicolor/scalable/apps/orvalen.svg; do
     grep -qxF "$path" <<<"$listed" || fail "the package lacks $path"
@@ -61,6 +62,8 @@ fi
     fail "/usr/bin/orvalen does not lead to /usr/libexec/orvalen/orvalen"
 [[ $(readlink -f /usr/libexec/orvalen/cores/ffmpeg) == "$(readlink -f /usr/bin/ffmpeg)" ]] ||
     fail "/usr/libexec/orvalen/cores/ffmpeg does not lead to /usr/bin/ffmpeg"
+[[ $(man -L ja -w orvalen) == /usr/share/man/ja/man1/orvalen.1.gz ]] ||
+    fail "man -L ja orvalen does not find the Japanese manual page"
 
 clip="$work/サンプル clip.mp4"
 mp3="$work/サンプル clip.mp3"
