@@ -149,7 +149,7 @@ void TestForm1Layout::labelsFitOnOneLine()
 
 void TestForm1Layout::bitrateLabelOverTheList()
 {
-    // The label's text reaches under the list: it must be drawn last, and not take clicks.
+    // The list covers the end of the label's box: the label is drawn last, and takes no clicks.
     auto *label = form->findChild<QLabel *>("Label4");
     auto *list = form->findChild<QComboBox *>("bpscmb");
     const QObjectList stacking = form->children();

@@ -165,8 +165,8 @@ void Form1::createControls()
     outputfn->setReadOnly(true);
     // Drops on the input box go to the window's drop batch and never insert text.
     inputfn->installEventFilter(this);
-    // The bitrate list covers the end of its label's box: the label is drawn on top so its
-    // text stays whole, and lets clicks through to the list.
+    // The bitrate list covers the end of its label's box; chooseFont keeps the label's text
+    // clear of it. The label is drawn on top all the same, and lets clicks through.
     Label4->raise();
     Label4->setAttribute(Qt::WA_TransparentForMouseEvents);
     Command1->setAutoDefault(false);
