@@ -27,20 +27,25 @@ void WrappedText::resizeEvent(QResizeEvent *event)
 }
 
 // As tall as the lines the text wraps into at the present width, up to the most lines: the
-// box scrolls once the lines' height, with the margin below them, passes its inside.
+// box scrolls once the lines' height, with the margin above them and one more pixel, passes
+// its inside. A text that scrolls anyway goes without that pixel, where the next line would
+// show in part.
 void WrappedText::fitHeight()
 {
     qreal height = 0;
     int lines = 0;
-    for (QTextBlock block = document()->begin(); block.isValid() && lines < mostLines;
-         block = block.next()) {
+    bool more = false;
+    QTextBlock block = document()->begin();
+    for (; block.isValid() && lines < mostLines; block = block.next()) {
         // Asking for its place lays the block out at the present width.
         const qreal blockHeight = document()->documentLayout()->blockBoundingRect(block).height();
         const int blockLines = std::max(1, block.layout()->lineCount());
         const int shown = std::min(blockLines, mostLines - lines);
         height += blockHeight * shown / blockLines;
         lines += shown;
+        more = shown < blockLines;
     }
-    setFixedHeight(int(std::ceil(height)) + int(document()->documentMargin()) + 1 +
-                   2 * frameWidth());
+    more = more || block.isValid();
+    const int margin = int(document()->documentMargin());
+    setFixedHeight(int(std::ceil(height)) + margin + (more ? 0 : 1) + 2 * frameWidth());
 }
