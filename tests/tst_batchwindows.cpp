@@ -3,15 +3,18 @@
 #include "companionfixture.h"
 #include "conversion/conversionhost.h"
 #include "jobs/windowpart.h"
+#include "window/wrappedtext.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 extern "C" WindowPart *orvalenMakeWindowPart(const char *displayPlatform);
 
@@ -22,6 +25,8 @@ constexpr char WaitingEncoder[] = R"(for last; do :; done
 printf 'partial' > "$last"
 while [ ! -e "$3" ]; do sleep 0.02; done
 printf ' whole' >> "$last")";
+
+constexpr int NoteLines = 8;
 
 QDialog *newestBatchWindow(const QList<QDialog *> &known)
 {
@@ -44,6 +49,8 @@ private slots:
     void closingStopsOnlyItsBatch();
     void streamsWithoutRequestsAreForgotten();
     void desktopNoticeWithoutBusIsDone();
+    void notesShownWhole_data();
+    void notesShownWhole();
 };
 
 void TestBatchWindows::closingStopsOnlyItsBatch_data()
@@ -146,6 +153,45 @@ void TestBatchWindows::desktopNoticeWithoutBusIsDone()
     part->notifyDesktop(QStringLiteral("変換が終わりました: 1個完了"), this,
                         [&sent] { sent = true; });
     QTRY_VERIFY(sent);
+}
+
+// A note or a reason is as tall as the lines it wraps into, up to the box's most lines; a
+// longer one scrolls and shows its start.
+void TestBatchWindows::notesShownWhole_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("scrolls");
+
+    const QString reason = QStringLiteral("変換できません: 出力先のフォルダー /home/user/音楽/"
+                                          "とても長い名前のフォルダー には書き込めません");
+    QStringList names;
+    for (int i = 1; i <= 33; ++i)
+        names.append(QStringLiteral("名前_%1.wav").arg(i));
+    QTest::newRow("one line") << QStringList{"変換しています。"} << false;
+    QTest::newRow("a reason that wraps") << QStringList{reason} << false;
+    QTest::newRow("as many lines as the box holds") << names.mid(0, NoteLines) << false;
+    QTest::newRow("a wrapped line up to the limit")
+        << QStringList{reason} + names.mid(0, NoteLines - 4) << false;
+    QTest::newRow("a wrapped line past the limit")
+        << QStringList{reason} + names.mid(0, NoteLines - 1) << true;
+    QTest::newRow("33 names") << names << true;
+}
+
+void TestBatchWindows::notesShownWhole()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, scrolls);
+
+    QWidget window;
+    window.setFixedWidth(320);
+    auto *notes = new WrappedText(NoteLines, &window);
+    (new QVBoxLayout(&window))->addWidget(notes);
+    notes->setText(lines.join(u'\n'));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QScrollBar *scrollBar = notes->verticalScrollBar();
+    QCOMPARE(scrollBar->maximum() > 0, scrolls);
+    QCOMPARE(scrollBar->value(), 0);
 }
 
 QTEST_MAIN(TestBatchWindows)

@@ -56,6 +56,7 @@ class TestConversion : public QObject
 private slots:
     void encoderOutput_data();
     void encoderOutput();
+    void encoderBannerNeverKept();
     void messagesCrossAStream_data();
     void messagesCrossAStream();
     void streamsServedNoFurther_data();
@@ -135,6 +136,21 @@ void TestConversion::encoderOutput()
     QCOMPARE(output.lastMessage(), lastMessage);
     QCOMPARE(output.latestLines().value(output.latestLines().size() - 1), lastLine);
     QCOMPARE(output.latestLines().count(lastLine), 1);
+}
+
+void TestConversion::encoderBannerNeverKept()
+{
+    EncoderOutput output;
+    output.append("ffmpeg version 5.1.9-0+deb12u1 Copyright (c) 2000-2026 the FFmpeg developers\n"
+                  "  built with gcc 12 (Debian 12.2.0-14+deb12u1)\n"
+                  "  configuration: --prefix=/usr --extra-version=0+deb12u1\n"
+                  "  libavutil      57. 28.100 / 57. 28.100\n"
+                  "  libavdevice    59.  7.100 / 59.  7.100\n"
+                  "  libswresample   4.  7.100 /  4.  7.100\n"
+                  "  libpostproc    56.  6.100 / 56.  6.100\n"
+                  "clip.wav: No such file or directory\n");
+    QCOMPARE(output.latestLines(), QStringList{"clip.wav: No such file or directory"});
+    QCOMPARE(output.lastMessage(), "clip.wav: No such file or directory");
 }
 
 void TestConversion::messagesCrossAStream_data()

@@ -40,6 +40,19 @@ bool isClosingLine(const QString &line)
            line.contains(QLatin1String("muxing overhead"));
 }
 
+// The lines that the encoder starts with whatever it does: its version, how it was built
+// and its libraries' versions ("libavutil      57. 28.100 / 57. 28.100"). They give no
+// reason, and would push the reason out of the lines kept.
+bool isBannerLine(const QString &line)
+{
+    static const QRegularExpression libraryVersion(
+        QStringLiteral("^lib\\w+\\s+\\d+\\.\\s*\\d+\\.\\s*\\d+ / "));
+    return line.startsWith(QLatin1String("ffmpeg version ")) ||
+           line.startsWith(QLatin1String("built with ")) ||
+           line.startsWith(QLatin1String("configuration: ")) ||
+           libraryVersion.match(line).hasMatch();
+}
+
 } // namespace
 
 bool EncoderOutput::append(QByteArrayView bytes)
@@ -73,7 +86,7 @@ std::optional<int> EncoderOutput::percentDone() const
 
 bool EncoderOutput::takeLine(const QString &line)
 {
-    if (line.isEmpty())
+    if (line.isEmpty() || isBannerLine(line))
         return false;
     const bool progress = isProgressReport(line);
     if (progress)

@@ -28,13 +28,14 @@ constexpr qreal SmallestPointSize = 6;
 
 // MS UI Gothic where it exists; IPAPGothic is narrow enough to keep both notes on one line
 // at 9 points. Only installed ones are asked for: a missing family costs the toolkit a
-// search for substitutes through the whole font configuration, several milliseconds.
+// search for substitutes through the whole font configuration, several milliseconds. The
+// database lists a family under its name in the user's language ("IPA Pゴシック" in a
+// Japanese session), so the English name is looked up among every name of each family.
 QStringList installedJapaneseFamilies()
 {
-    const QStringList installed = QFontDatabase::families();
     QStringList families;
     for (const QString &family : {QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")}) {
-        if (installed.contains(family))
+        if (QFontDatabase::hasFamily(family))
             families.append(family);
     }
     return families;
@@ -59,15 +60,47 @@ bool fitsItsBox(const QLabel *label, const QFont &font)
     return ink.left() >= 0 && ink.right() < label->width() && metrics.height() <= label->height();
 }
 
+// The part of a label's box that the user sees along the line where it draws its text:
+// inside the window, and left of any control that covers the end of the box. Labels draw
+// no background: another label covers nothing.
+QRect uncoveredPart(const QLabel *label, const QRect &line)
+{
+    const QWidget *window = label->parentWidget();
+    QRect part = label->geometry() & window->rect();
+    for (const QWidget *other : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!qobject_cast<const QLabel *>(other) && !other->isHidden() &&
+            other->geometry().intersects(line))
+            part.setRight(std::min(part.right(), other->x() - 1));
+    }
+    return part;
+}
+
+// Whether the label's text, ink and descenders, lies where the user sees it.
+bool fitsWhereSeen(const QLabel *label, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    const QRect line =
+        label->style()
+            ->itemTextRect(metrics, label->contentsRect(), label->alignment(), true, label->text())
+            .translated(label->pos());
+    const QRect ink = metrics.tightBoundingRect(label->text());
+    const QRect text(line.left() + ink.left(), line.top(), ink.width(), line.height());
+    return uncoveredPart(label, line).contains(text);
+}
+
 template <typename Control> Control *named(Control *control, const char *name)
 {
     control->setObjectName(QLatin1String(name));
     return control;
 }
 
+// Its text starts at the top of its box: the boxes of the notes at the bottom reach below
+// the window, and the line drawn in the middle of one would lose its descenders.
 QLabel *label(const char *name, const QString &text, QWidget *parent)
 {
-    return named(new QLabel(text, parent), name);
+    auto *label = named(new QLabel(text, parent), name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
 }
 
 QComboBox *dropDownList(const char *name, const QStringList &entries, QWidget *parent)
@@ -132,8 +165,8 @@ void Form1::createControls()
     outputfn->setReadOnly(true);
     // Drops on the input box go to the window's drop batch and never insert text.
     inputfn->installEventFilter(this);
-    // The bitrate list covers the end of its label's box: the label is drawn on top so its
-    // text stays whole, and lets clicks through to the list.
+    // The bitrate list covers the end of its label's box; chooseFont keeps the label's text
+    // clear of it. The label is drawn on top all the same, and lets clicks through.
     Label4->raise();
     Label4->setAttribute(Qt::WA_TransparentForMouseEvents);
     Command1->setAutoDefault(false);
@@ -169,6 +202,15 @@ void Form1::chooseFont()
     while (chosen.pointSizeF() > SmallestPointSize && !allFit(chosen))
         chosen.setPointSizeF(chosen.pointSizeF() - 0.5);
     setFont(chosen);
+    // A label whose box another control covers, or that reaches below the window, gets a
+    // smaller font of its own where its text would run into either.
+    for (QLabel *label : labels) {
+        QFont own = chosen;
+        while (own.pointSizeF() > SmallestPointSize && !fitsWhereSeen(label, own))
+            own.setPointSizeF(own.pointSizeF() - 0.5);
+        if (own != chosen)
+            label->setFont(own);
+    }
 }
 
 void Form1::arrangeTabOrder()

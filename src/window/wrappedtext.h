@@ -11,6 +11,11 @@ public:
 
     void setText(const QString &text);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void fitHeight();
+
     int mostLines;
 };
