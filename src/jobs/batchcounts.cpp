@@ -1,24 +1,35 @@
 #include "batchcounts.h"
 
-#include <QStringList>
+namespace {
+
+// Each state of a conversion: its counter, its count's words and its row's words. Waiting
+// comes first, then the outcomes in the order of their kinds.
+struct StateWords
+{
+    int BatchCounts::*counter;
+    const char16_t *counted; // after the count
+    const char16_t *row;
+};
+
+constexpr StateWords Waiting{&BatchCounts::waiting, u"個待機中", u"待機中"};
+constexpr StateWords ByKind[] = {
+    {&BatchCounts::running, u"個変換中", u"変換中"},
+    {&BatchCounts::refused, u"個開始できず", u"開始できません"},
+    {&BatchCounts::succeeded, u"個完了", u"完了"},
+    {&BatchCounts::failed, u"個失敗", u"失敗"},
+    {&BatchCounts::stopped, u"個中止", u"中止"},
+};
+
+const StateWords &wordsOf(const std::optional<ConversionOutcome> &state)
+{
+    return state ? ByKind[static_cast<int>(state->kind)] : Waiting;
+}
+
+} // namespace
 
 void BatchCounts::add(const std::optional<ConversionOutcome> &state)
 {
-    using Kind = ConversionOutcome::Kind;
-    if (!state)
-        return void(++waiting);
-    switch (state->kind) {
-    case Kind::Started:
-        return void(++running);
-    case Kind::Refused:
-        return void(++refused);
-    case Kind::Succeeded:
-        return void(++succeeded);
-    case Kind::Failed:
-        return void(++failed);
-    case Kind::Stopped:
-        return void(++stopped);
-    }
+    ++(this->*wordsOf(state).counter);
 }
 
 int BatchCounts::total() const
@@ -26,46 +37,32 @@ int BatchCounts::total() const
     return waiting + running + succeeded + failed + stopped + refused;
 }
 
-QString countsText(const BatchCounts &counts)
-{
-    const std::pair<int, const char16_t *> parts[] = {
-        {counts.succeeded, u"%1個完了"}, {counts.failed, u"%1個失敗"},
-        {counts.stopped, u"%1個中止"},   {counts.refused, u"%1個開始できず"},
-        {counts.running, u"%1個変換中"}, {counts.waiting, u"%1個待機中"}};
-    QStringList said;
-    for (const auto &[count, text] : parts) {
-        if (count > 0)
-            said.append(QString::fromUtf16(text).arg(count));
-    }
-    return said.join(u'、');
-}
-
-QString summaryText(const BatchCounts &counts)
-{
-    return QStringLiteral("%1個中 %2").arg(counts.total()).arg(countsText(counts));
-}
-
-QString endNoticeText(const BatchCounts &counts)
-{
-    return QStringLiteral("変換が終わりました: ") + countsText(counts);
-}
-
-QString stateText(const std::optional<ConversionOutcome> &state)
+std::u16string countsText(const BatchCounts &counts)
 {
     using Kind = ConversionOutcome::Kind;
-    if (!state)
-        return QStringLiteral("待機中");
-    switch (state->kind) {
-    case Kind::Started:
-        return QStringLiteral("変換中");
-    case Kind::Refused:
-        return QStringLiteral("開始できません");
-    case Kind::Succeeded:
-        return QStringLiteral("完了");
-    case Kind::Failed:
-        break;
-    case Kind::Stopped:
-        return QStringLiteral("中止");
+    // The ends first, then what is still under way.
+    const StateWords *const said[] = {&ByKind[int(Kind::Succeeded)], &ByKind[int(Kind::Failed)],
+                                      &ByKind[int(Kind::Stopped)],   &ByKind[int(Kind::Refused)],
+                                      &ByKind[int(Kind::Started)],   &Waiting};
+    TextList parts;
+    for (const StateWords *words : said) {
+        if (const int count = counts.*words->counter; count > 0)
+            parts.push_back(decimal(count) + words->counted);
     }
-    return QStringLiteral("失敗");
+    return joined(parts, u"、");
+}
+
+std::u16string summaryText(const BatchCounts &counts)
+{
+    return decimal(counts.total()) + u"個中 " + countsText(counts);
+}
+
+std::u16string endNoticeText(const BatchCounts &counts)
+{
+    return u"変換が終わりました: " + countsText(counts);
+}
+
+std::u16string stateText(const std::optional<ConversionOutcome> &state)
+{
+    return wordsOf(state).row;
 }

@@ -2,10 +2,6 @@
 
 #include "conversionoutcome.h"
 
-#include <QString>
-
-#include <optional>
-
 // How far the conversions of one batch have come, counted by state.
 struct BatchCounts
 {
@@ -25,13 +21,13 @@ struct BatchCounts
 };
 
 // The counts that are not zero, such as "29個完了、2個失敗".
-QString countsText(const BatchCounts &counts);
+std::u16string countsText(const BatchCounts &counts);
 
 // The line above a batch's list: "31個中 29個完了、2個失敗".
-QString summaryText(const BatchCounts &counts);
+std::u16string summaryText(const BatchCounts &counts);
 
 // The desktop's notice when a long batch has ended: "変換が終わりました: 29個完了、2個失敗".
-QString endNoticeText(const BatchCounts &counts);
+std::u16string endNoticeText(const BatchCounts &counts);
 
 // A conversion's state as its row in the batch's window says it, in a few words.
-QString stateText(const std::optional<ConversionOutcome> &state);
+std::u16string stateText(const std::optional<ConversionOutcome> &state);

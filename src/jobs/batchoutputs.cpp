@@ -1,20 +1,19 @@
 #include "batchoutputs.h"
 
-bool BatchOutputs::take(const QString &input, const QString &output)
+bool BatchOutputs::take(const std::u16string &input, const std::u16string &output)
 {
-    if (taken.contains(output)) {
-        clashes.append({input, output});
+    if (!taken.insert(output).second) {
+        clashes.push_back({input, output});
         return false;
     }
-    taken.insert(output);
     return true;
 }
 
-QString BatchOutputs::clashReport() const
+std::u16string BatchOutputs::clashReport() const
 {
-    QString report = QStringLiteral(
-        "次のファイルは、出力ファイルが先のファイルと同じになるため変換しませんでした。\n");
+    std::u16string report =
+        u"次のファイルは、出力ファイルが先のファイルと同じになるため変換しませんでした。";
     for (const Clash &clash : clashes)
-        report += QStringLiteral("%1 → %2\n").arg(clash.input, clash.output);
-    return report.trimmed();
+        report += u'\n' + clash.input + u" → " + clash.output;
+    return report;
 }

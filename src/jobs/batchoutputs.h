@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QList>
-#include <QSet>
-#include <QString>
+#include "text.h"
+
+#include <set>
 
 // The outputs that the conversions of one batch write. Two inputs with one stem
 // ("song.m4a", "song.wav") would write one output at once; the later one is left out and
@@ -11,20 +11,20 @@ class BatchOutputs
 {
 public:
     // Whether the output is still free in this batch; if it is, it is taken for the input.
-    bool take(const QString &input, const QString &output);
+    bool take(const std::u16string &input, const std::u16string &output);
 
-    bool hasClashes() const { return !clashes.isEmpty(); }
+    bool hasClashes() const { return !clashes.empty(); }
 
     // The inputs left out, each with the output that an earlier input took.
-    QString clashReport() const;
+    std::u16string clashReport() const;
 
 private:
     struct Clash
     {
-        QString input;
-        QString output;
+        std::u16string input;
+        std::u16string output;
     };
 
-    QSet<QString> taken;
-    QList<Clash> clashes;
+    std::set<std::u16string> taken;
+    std::vector<Clash> clashes;
 };

@@ -4,42 +4,46 @@
 #include "encodercommand.h"
 #include "outputname.h"
 
-JobResult Execute_givenfilename(Platform &platform, const QString &input, const QString &output,
-                                qint16 channels, const QString &bitrate)
+Result<Job> Execute_givenfilename(Platform &platform, const std::u16string &input,
+                                  const std::u16string &output, int channels,
+                                  const std::u16string &bitrate)
 {
-    const QString encoder = encoderPath(platform.programDirectory());
-    const Result<void> launched =
-        platform.launch(encoderCall(encoder, input, output, channels, bitrate));
-    if (!launched)
-        return {JobResult::Status::LaunchFailed, launched.error()};
-    return {JobResult::Status::Started};
+    const std::u16string encoder = encoderPath(platform.programDirectory());
+    if (Result<void> launched =
+            platform.launch(encoderCall(encoder, input, output, channels, bitrate));
+        !launched)
+        return launched.error();
+    return Job::Started;
 }
 
-JobResult convertBesideInput(Platform &platform, QWidget *window, const QString &input,
-                             BatchOutputs &batch, qint16 channels, const QString &bitrate)
+Result<Job> convertBesideInput(Platform &platform, const BoxOwner *window,
+                               const std::u16string &input, BatchOutputs &batch, int channels,
+                               const std::u16string &bitrate)
 {
-    const std::optional<QString> output = makeoutputfn(platform, window, input);
+    const std::optional<std::u16string> output = makeoutputfn(platform, window, input);
     if (!output)
-        return {JobResult::Status::ProgramEnded};
+        return Job::ProgramEnded;
     if (!batch.take(input, *output))
-        return {JobResult::Status::Skipped};
+        return Job::Skipped;
     return Execute_givenfilename(platform, input, *output, channels, bitrate);
 }
 
-JobResult Execute_choosefilename_fixbitrate(Platform &platform, const QString &input,
-                                            BatchOutputs &batch)
+Result<Job> Execute_choosefilename_fixbitrate(Platform &platform, const std::u16string &input,
+                                              BatchOutputs &batch)
 {
-    return convertBesideInput(platform, nullptr, input, batch, 2, QStringLiteral("128"));
+    return convertBesideInput(platform, nullptr, input, batch, 2, u"128");
 }
 
-void reportLaunchFailure(Platform &platform, QWidget *window, const JobResult &result)
+void reportLaunchFailure(Platform &platform, const BoxOwner *window, const Error &failure)
 {
-    platform.messageBox(window, errorText(*result.failure), MessageStyle::OkError);
+    platform.messageBox(window, errorText(failure), MessageStyle::OkError);
 }
 
-BatchAnswer finishBatch(Platform &platform, QWidget *window)
+BatchAnswer finishBatch(Platform &platform, const BoxOwner *window)
 {
     BatchAnswer answer = platform.finishBatch();
+    for (const std::u16string &line : answer.problemLines())
+        platform.writeError(line);
     if (answer.failure)
         platform.messageBox(window, answer.failureText(), MessageStyle::OkError);
     return answer;

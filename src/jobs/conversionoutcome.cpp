@@ -1,48 +1,71 @@
 #include "conversionoutcome.h"
 
-QString ConversionOutcome::text() const
+#include "exitstatus.h"
+
+#include <algorithm>
+
+std::u16string ConversionOutcome::text() const
 {
+    const std::u16string reason = error ? errorText(*error) : std::u16string();
     switch (kind) {
     case Kind::Started:
-        return QStringLiteral("変換しています。");
+        return u"変換しています。";
     case Kind::Succeeded:
-        return QStringLiteral("変換が終わりました。");
+        return u"変換が終わりました。";
     case Kind::Refused:
-        return QStringLiteral("変換できません: %1").arg(error ? errorText(*error) : QString());
+        return u"変換できません: " + reason;
     case Kind::Failed:
         break;
     case Kind::Stopped:
-        return QStringLiteral("変換を中止しました。");
+        return u"変換を中止しました。";
     }
-    const QString failed =
-        QStringLiteral("変換に失敗しました（%1）").arg(error ? errorText(*error) : QString());
-    return lastMessage.isEmpty() ? failed : failed + u'\n' + lastMessage;
+    const std::u16string failed = u"変換に失敗しました（" + reason + u"）";
+    return lastMessage.empty() ? failed : failed + u'\n' + lastMessage;
 }
 
-QString outcomeLine(const EncoderCall &call, const ConversionOutcome &outcome)
+std::u16string outcomeLine(const EncoderCall &call, const ConversionOutcome &outcome)
 {
-    return QStringLiteral("orvalen: %1 → %2: %3")
-        .arg(call.input, call.output, outcome.text().replace(u'\n', QStringLiteral(": ")));
+    std::u16string text = outcome.text();
+    for (std::size_t at = text.find(u'\n'); at != text.npos; at = text.find(u'\n', at))
+        text.replace(at, 1, u": ");
+    return u"orvalen: " + call.input + u" → " + call.output + u": " + text;
 }
 
-QStringList BatchAnswer::problemLines() const
+TextList BatchAnswer::problemLines() const
 {
-    QStringList lines;
+    TextList lines;
     for (const Conversion &conversion : conversions) {
-        const ConversionOutcome::Kind kind = conversion.outcome.kind;
-        if (kind != ConversionOutcome::Kind::Started && kind != ConversionOutcome::Kind::Succeeded)
-            lines.append(outcomeLine(conversion.call, conversion.outcome));
+        if (conversion.outcome.wentWrong())
+            lines.push_back(outcomeLine(conversion.call, conversion.outcome));
     }
     return lines;
 }
 
-QString BatchAnswer::failureText() const
+std::u16string BatchAnswer::failureText() const
 {
     if (!failure)
         return {};
-    QString text = errorText(*failure) +
-                   QStringLiteral("\n次のファイルの変換がどうなったか確かめられません。");
-    for (const QString &input : unanswered)
+    std::u16string text =
+        errorText(*failure) + u"\n次のファイルの変換がどうなったか確かめられません。";
+    for (const std::u16string &input : unanswered)
         text += u'\n' + input;
     return text;
+}
+
+int BatchAnswer::exitStatus() const
+{
+    using Kind = ConversionOutcome::Kind;
+    const auto any = [this](auto holds) {
+        return std::any_of(conversions.begin(), conversions.end(),
+                           [&holds](const Conversion &c) { return holds(c.outcome); });
+    };
+    if (failure || any([](const ConversionOutcome &o) { return o.encoderNotStartable(); }))
+        return ExitStatus::LaunchFailed;
+    if (any([](const ConversionOutcome &o) {
+            return o.kind == Kind::Failed || o.kind == Kind::Stopped;
+        }))
+        return ExitStatus::ConversionFailed;
+    if (any([](const ConversionOutcome &o) { return o.kind == Kind::Refused; }))
+        return ExitStatus::NotAllConverted;
+    return ExitStatus::Success;
 }

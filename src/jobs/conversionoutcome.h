@@ -3,12 +3,12 @@
 #include "encodercall.h"
 #include "error.h"
 
-#include <QString>
+#include <cstdint>
 
 // How a conversion that was handed to the companion has gone so far.
 struct ConversionOutcome
 {
-    enum class Kind : quint8
+    enum class Kind : std::uint8_t
     {
         Started,   // the encoder runs
         Refused,   // the encoder was never started
@@ -19,9 +19,12 @@ struct ConversionOutcome
 
     Kind kind;
     std::optional<Error> error = {}; // Refused: why; Failed: how the encoder ended, or what failed
-    QString lastMessage = {};        // Failed: the encoder's last message, its reason as a rule
+    std::u16string lastMessage = {}; // Failed: the encoder's last message, its reason as a rule
 
     bool hasEnded() const { return kind != Kind::Started; }
+
+    // Whether it ended otherwise than with its output written: refused, failed or stopped.
+    bool wentWrong() const { return kind != Kind::Started && kind != Kind::Succeeded; }
 
     // Refused because the encoder could not be run: the same failure as an encoder found
     // missing before the companion was involved.
@@ -31,13 +34,13 @@ struct ConversionOutcome
     }
 
     // What the user is told, in one or two lines.
-    QString text() const;
+    std::u16string text() const;
 
     bool operator==(const ConversionOutcome &) const = default;
 };
 
 // The outcome as one line of standard error: "orvalen: <input> → <output>: <text>".
-QString outcomeLine(const EncoderCall &call, const ConversionOutcome &outcome);
+std::u16string outcomeLine(const EncoderCall &call, const ConversionOutcome &outcome);
 
 // What the companion answered for the conversions of one batch.
 struct BatchAnswer
@@ -49,14 +52,17 @@ struct BatchAnswer
     };
 
     // Those it answered for, in the order they were handed over.
-    QList<Conversion> conversions;
+    std::vector<Conversion> conversions;
     // Why it did not answer for the others, when it did not; and their inputs.
     std::optional<Error> failure;
-    QStringList unanswered;
+    TextList unanswered;
 
     // One line for each conversion that was refused, failed or was stopped.
-    QStringList problemLines() const;
+    TextList problemLines() const;
 
     // What the user is told of the failure, naming the inputs whose fate is unknown.
-    QString failureText() const;
+    std::u16string failureText() const;
+
+    // The program's exit status for the batch: that of its gravest outcome.
+    int exitStatus() const;
 };

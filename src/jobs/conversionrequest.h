@@ -3,9 +3,9 @@
 #include "conversionoutcome.h"
 #include "encodercall.h"
 
-#include <QByteArray>
-
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <variant>
 
 // The messages between the program and its companion, over one stream per batch. The
@@ -18,13 +18,13 @@
 
 // This version of the messages. Version 1 had no Hello: a stream that starts without one
 // comes from a program of that version, and is served all the same.
-constexpr quint32 ProtocolVersion = 2;
+constexpr std::uint32_t ProtocolVersion = 2;
 
 // One conversion as the program hands it to its companion: the encoder run, and the
 // working directory that its relative names are found in.
 struct ConversionRequest
 {
-    QString workingDirectory;
+    std::u16string workingDirectory;
     EncoderCall call;
     // The program waits for the conversion's end and reports it itself.
     bool waited = false;
@@ -45,7 +45,7 @@ struct StopRequest
 // Something the user is told about the batch, in its window: names it did not convert.
 struct BatchNote
 {
-    QString text;
+    std::u16string text;
 
     bool operator==(const BatchNote &) const = default;
 };
@@ -53,7 +53,7 @@ struct BatchNote
 // The first message on a stream: the program's protocol version.
 struct Hello
 {
-    quint32 version = ProtocolVersion;
+    std::uint32_t version = ProtocolVersion;
 
     bool operator==(const Hello &) const = default;
 };
@@ -63,25 +63,26 @@ using ProgramMessage = std::variant<ConversionRequest, StopRequest, BatchNote, H
 // The companion's answer about the request with that number (from 0, in the stream's order).
 struct ConversionReport
 {
-    quint32 request;
+    std::uint32_t request;
     ConversionOutcome outcome;
 
     bool operator==(const ConversionReport &) const = default;
 };
 
-// A message as one frame of a byte stream: its length, then its fields. No message of ours
+// A message as one frame of a byte stream (held in a std::string): its length, then its
+// fields, in big-endian order; texts as their length in bytes and their UTF-16 units. No message of ours
 // comes near the limit; a stream that announces a longer frame is not read further.
-constexpr qsizetype MaximumFrameSize = 1024 * 1024;
+constexpr std::size_t MaximumFrameSize = 1024 * 1024;
 
-QByteArray toFrame(const ProgramMessage &message);
-QByteArray toFrame(const ConversionReport &report);
+std::string toFrame(const ProgramMessage &message);
+std::string toFrame(const ConversionReport &report);
 
 // Takes the first whole message off the front of a stream's bytes, skipping the frames of
 // unknown types before it. Nothing while its frame is incomplete. A frame of a known type
 // that does not hold its message is dropped and yields an empty request, which is not well
 // formed.
-std::optional<ProgramMessage> takeProgramMessage(QByteArray &stream);
+std::optional<ProgramMessage> takeProgramMessage(std::string &stream);
 
 // As takeProgramMessage, for the companion's answers; a frame of a known type that does not
 // hold one yields a report on no request the program made.
-std::optional<ConversionReport> takeReport(QByteArray &stream);
+std::optional<ConversionReport> takeReport(std::string &stream);

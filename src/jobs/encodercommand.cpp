@@ -1,27 +1,26 @@
 #include "encodercommand.h"
 
-QString encoderPath(const QString &programDirectory)
+std::u16string encoderPath(const std::u16string &programDirectory)
 {
-    return programDirectory + QStringLiteral("/cores/ffmpeg");
+    return programDirectory + u"/cores/ffmpeg";
 }
 
-EncoderCall encoderCall(const QString &encoder, const QString &input, const QString &output,
-                        qint16 channels, const QString &bitrate)
+EncoderCall encoderCall(const std::u16string &encoder, const std::u16string &input,
+                        const std::u16string &output, int channels,
+                        const std::u16string &bitrate)
 {
     return {encoder,
             encoderFileName(input),
             encoderFileName(output),
-            {QStringLiteral("-vn"), QStringLiteral("-ac"), QString::number(channels),
-             QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-ab"),
-             bitrate + u'k'}};
+            {u"-vn", u"-ac", decimal(channels), u"-ar", u"44100", u"-ab", bitrate + u'k'}};
 }
 
-QString encoderFileName(const QString &name)
+std::u16string encoderFileName(const std::u16string &name)
 {
-    const qsizetype colon = name.indexOf(u':');
-    const qsizetype slash = name.indexOf(u'/');
-    const bool protocol = colon >= 0 && (slash < 0 || colon < slash);
-    if (name.startsWith(u'-') || protocol)
-        return QStringLiteral("./") + name;
+    const std::size_t colon = name.find(u':');
+    const std::size_t slash = name.find(u'/');
+    const bool protocol = colon != name.npos && (slash == name.npos || colon < slash);
+    if (startsWith(name, u"-") || protocol)
+        return u"./" + name;
     return name;
 }

@@ -1,6 +1,6 @@
 #include "error.h"
 
-#include <QStringList>
+#include "filenamebytes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,129 +8,122 @@
 namespace {
 
 // The user's words for the error numbers that a user meets, the system's for the others.
-QString systemReason(int number)
+std::u16string systemReason(int number)
 {
     switch (number) {
     case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダーがありません");
+        return u"ファイルまたはフォルダーがありません";
     case EACCES:
     case EPERM:
-        return QStringLiteral("アクセスが許可されていません");
+        return u"アクセスが許可されていません";
     case ENOEXEC:
-        return QStringLiteral("実行できる形式のプログラムではありません");
+        return u"実行できる形式のプログラムではありません";
     case ENOTDIR:
-        return QStringLiteral("途中の名前がフォルダーではありません");
+        return u"途中の名前がフォルダーではありません";
     case ENOSPC:
-        return QStringLiteral("ディスクに空きがありません");
+        return u"ディスクに空きがありません";
+#ifdef EDQUOT
     case EDQUOT:
-        return QStringLiteral("ディスクの割り当てを使い切りました");
+        return u"ディスクの割り当てを使い切りました";
+#endif
     case EROFS:
-        return QStringLiteral("読み取り専用のファイルシステムです");
+        return u"読み取り専用のファイルシステムです";
     }
-    return QString::fromLocal8Bit(std::strerror(number));
+    return fileNameFromBytes(std::strerror(number));
 }
 
 // Each runtime folder tried, and why it could not be used, one per line.
-QString causeLines(const Error &error)
+std::u16string causeLines(const Error &error)
 {
-    QStringList lines;
+    TextList lines;
     for (const Error &cause : error.causes)
-        lines.append(errorText(cause));
-    return lines.join(u'\n');
+        lines.push_back(errorText(cause));
+    return joined(lines, u"\n");
 }
 
-QString notAPlainFile(const QString &kind)
+std::u16string notAPlainFile(std::u16string_view kind)
 {
-    return QStringLiteral("出力ファイルの名前は%1です。書き込むのは通常のファイルだけです。")
-        .arg(kind);
+    return u"出力ファイルの名前は" + std::u16string(kind) +
+           u"です。書き込むのは通常のファイルだけです。";
 }
 
-QString companionNotStartable(const Error &error)
+std::u16string companionNotStartable(const Error &error)
 {
-    const QString reason =
-        error.causes.empty()
-            ? systemReason(error.number)
-            : QStringLiteral("個人用の実行時フォルダーを作れません\n") + causeLines(error);
-    return QStringLiteral("変換を見守るプログラムを起動できません: %1\n%2").arg(error.name, reason);
+    const std::u16string reason =
+        error.causes.empty() ? systemReason(error.number)
+                             : u"個人用の実行時フォルダーを作れません\n" + causeLines(error);
+    return u"変換を見守るプログラムを起動できません: " + error.name + u'\n' + reason;
 }
 
 } // namespace
 
-QString errorText(const Error &error)
+std::u16string errorText(const Error &error)
 {
     using What = Error::What;
     switch (error.what) {
     case What::EncoderNotStartable:
-        return QStringLiteral("エンコーダーを起動できません: %1\n%2")
-            .arg(error.name, systemReason(error.number));
+        return u"エンコーダーを起動できません: " + error.name + u'\n' + systemReason(error.number);
     case What::NoWorkingDirectory:
-        return QStringLiteral("エンコーダーを起動できません: %1\n作業フォルダーがありません")
-            .arg(error.name);
+        return u"エンコーダーを起動できません: " + error.name + u"\n作業フォルダーがありません";
     case What::CompanionNotStartable:
         return companionNotStartable(error);
     case What::CompanionSilent:
-        return QStringLiteral("変換を見守るプログラムを起動できません: %1\n応答がありません")
-            .arg(error.name);
+        return u"変換を見守るプログラムを起動できません: " + error.name + u"\n応答がありません";
     case What::CompanionNotAnswering:
-        return QStringLiteral("変換を見守るプログラムが応答しません: %1").arg(error.name);
+        return u"変換を見守るプログラムが応答しません: " + error.name;
     case What::CompanionEnded:
-        return QStringLiteral("変換を見守るプログラムが途中で終わりました: %1").arg(error.name);
+        return u"変換を見守るプログラムが途中で終わりました: " + error.name;
     case What::CompanionStreamFailed:
-        return QStringLiteral("%1: %2").arg(systemReason(error.number), error.name);
+        return systemReason(error.number) + u": " + error.name;
     case What::WindowModuleNotLoaded:
-        return QStringLiteral("ウィンドウを表示する部分を読み込めません: %1").arg(error.name);
+        return u"ウィンドウを表示する部分を読み込めません: " + error.name;
     case What::NoDisplay:
-        return QStringLiteral("ウィンドウを表示できません（ディスプレイがありません）。");
+        return u"ウィンドウを表示できません（ディスプレイがありません）。";
     case What::DisplayNotAnswering:
-        return QStringLiteral(
-                   "ウィンドウを表示できません（Wayland のコンポジターが応答しません）: %1")
-            .arg(error.name);
+        return u"ウィンドウを表示できません（Wayland のコンポジターが応答しません）: " +
+               error.name;
     case What::WaylandPluginMissing:
-        return QStringLiteral("ウィンドウを表示できません（Qt の Wayland プラグインがありません）。"
-                              "パッケージ qt6-wayland をインストールしてください。");
+        return u"ウィンドウを表示できません（Qt の Wayland プラグインがありません）。"
+               u"パッケージ qt6-wayland をインストールしてください。";
     case What::RuntimeFolderUnusable:
-        return QStringLiteral("%1: %2").arg(error.name, systemReason(error.number));
+        return error.name + u": " + systemReason(error.number);
     case What::RuntimeFolderNotPrivate:
-        return QStringLiteral("%1: 自分だけのフォルダーではありません").arg(error.name);
+        return error.name + u": 自分だけのフォルダーではありません";
     case What::MalformedRequest:
-        return QStringLiteral("変換の指示が正しくありません。");
+        return u"変換の指示が正しくありません。";
     case What::OutputLockBusy:
-        return QStringLiteral("この出力ファイルには、別の変換が書き込んでいます。");
+        return u"この出力ファイルには、別の変換が書き込んでいます。";
     case What::OutputLockUnavailable:
         if (!error.causes.empty())
-            return QStringLiteral("出力ファイルを守るロックを作れません\n") + causeLines(error);
-        return QStringLiteral("出力ファイルを守るロックを作れません: %1")
-            .arg(systemReason(error.number));
+            return u"出力ファイルを守るロックを作れません\n" + causeLines(error);
+        return u"出力ファイルを守るロックを作れません: " + systemReason(error.number);
     case What::OutputIsLink:
-        return notAPlainFile(QStringLiteral("シンボリックリンク"));
+        return notAPlainFile(u"シンボリックリンク");
     case What::OutputIsFolder:
-        return notAPlainFile(QStringLiteral("フォルダー"));
+        return notAPlainFile(u"フォルダー");
     case What::OutputIsFifo:
-        return notAPlainFile(QStringLiteral("名前付きパイプ（FIFO）"));
+        return notAPlainFile(u"名前付きパイプ（FIFO）");
     case What::OutputIsSocket:
-        return notAPlainFile(QStringLiteral("ソケット"));
+        return notAPlainFile(u"ソケット");
     case What::OutputIsDevice:
-        return notAPlainFile(QStringLiteral("デバイス"));
+        return notAPlainFile(u"デバイス");
     case What::OutputIsInput:
-        return QStringLiteral("出力ファイルが入力ファイルと同じファイルです。"
-                              "変換すると入力ファイルが失われます。");
+        return u"出力ファイルが入力ファイルと同じファイルです。"
+               u"変換すると入力ファイルが失われます。";
     case What::OutputFolderUnwritable:
-        return QStringLiteral("出力ファイルのフォルダーに書き込めません: %1")
-            .arg(systemReason(error.number));
+        return u"出力ファイルのフォルダーに書き込めません: " + systemReason(error.number);
     case What::EncoderExited:
-        return QStringLiteral("終了コード %1").arg(error.number);
+        return u"終了コード " + decimal(error.number);
     case What::EncoderKilled:
-        return QStringLiteral("シグナル %1 で終了").arg(error.number);
+        return u"シグナル " + decimal(error.number) + u" で終了";
     case What::EncoderWroteNothing:
-        return QStringLiteral("エンコーダーが何も書きませんでした");
+        return u"エンコーダーが何も書きませんでした";
     case What::OutputNotReplaced:
-        return QStringLiteral("出力ファイルを置き換えられません: %1")
-            .arg(systemReason(error.number));
+        return u"出力ファイルを置き換えられません: " + systemReason(error.number);
     case What::OutputFolderSwapped:
-        return QStringLiteral("出力先のフォルダーが変換中に入れ替えられました: %1").arg(error.name);
+        return u"出力先のフォルダーが変換中に入れ替えられました: " + error.name;
     case What::InputIsFolder:
-        return QStringLiteral(
-            "入力ファイルの名前はフォルダーです。変換できるのはファイルだけです。");
+        return u"入力ファイルの名前はフォルダーです。変換できるのはファイルだけです。";
     }
     return {};
 }

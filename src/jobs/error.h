@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "text.h"
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -12,7 +13,7 @@
 // where the user is told.
 struct Error
 {
-    enum class What : quint8
+    enum class What : std::uint8_t
     {
         EncoderNotStartable,     // name: the encoder; number: why
         NoWorkingDirectory,      // name: the encoder
@@ -47,7 +48,7 @@ struct Error
 
     What what;
     int number = 0;
-    QString name = {};
+    std::u16string name = {};
     // The failures that led to this one: each runtime folder tried, say.
     std::vector<Error> causes = {};
 
@@ -87,4 +88,4 @@ private:
 };
 
 // What the user is told of an error, in one or more lines.
-QString errorText(const Error &error);
+std::u16string errorText(const Error &error);

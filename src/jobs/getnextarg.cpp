@@ -1,17 +1,17 @@
 #include "getnextarg.h"
 
-QString getnextarg(const QString &text, qsizetype &position)
+std::u16string getnextarg(std::u16string_view text, std::size_t &position)
 {
-    const qsizetype length = text.size();
+    const std::size_t length = text.size();
     if (position > length)
         return {};
 
-    QString token;
+    std::u16string token;
     bool quoted = false;
-    qsizetype i = position - 1;
+    std::size_t i = position - 1;
     while (i < length) {
-        const QChar c = text.at(i);
-        if (c == u'"' && quoted && i + 1 < length && text.at(i + 1) == u'"') {
+        const char16_t c = text[i];
+        if (c == u'"' && quoted && i + 1 < length && text[i + 1] == u'"') {
             token += u'"';
             i += 2;
         } else if (c == u'"') {
@@ -24,7 +24,7 @@ QString getnextarg(const QString &text, qsizetype &position)
             ++i;
         }
     }
-    while (i < length && text.at(i) == u' ')
+    while (i < length && text[i] == u' ')
         ++i;
     position = i + 1;
     return token;
@@ -32,23 +32,24 @@ QString getnextarg(const QString &text, qsizetype &position)
 
 namespace {
 
-QString quotedIfNeeded(QString argument)
+std::u16string quotedIfNeeded(const std::u16string &argument)
 {
-    const bool needsQuotes =
-        argument.isEmpty() || argument.contains(u' ') || argument.contains(u'"');
+    const bool needsQuotes = argument.empty() || argument.find_first_of(u" \"") != argument.npos;
     if (!needsQuotes)
         return argument;
-    argument.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + argument + u'"';
+    std::u16string quoted = u"\"";
+    for (const char16_t c : argument)
+        quoted += c == u'"' ? std::u16string_view(u"\"\"") : std::u16string_view(&c, 1);
+    return quoted + u'"';
 }
 
 } // namespace
 
-QString joinArguments(const QStringList &arguments)
+std::u16string joinArguments(const TextList &arguments)
 {
-    QStringList written;
+    TextList written;
     written.reserve(arguments.size());
-    for (const QString &argument : arguments)
-        written.append(quotedIfNeeded(argument));
-    return written.join(u' ');
+    for (const std::u16string &argument : arguments)
+        written.push_back(quotedIfNeeded(argument));
+    return joined(written, u" ");
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "text.h"
 
 // Returns the next name of a command-line text, starting at the 1-based position, and moves
 // the position to the start of the following name (past the text's end after the last one).
@@ -9,9 +8,9 @@
 // which spaces belong to the name; the quotes themselves are dropped, and inside a stretch
 // two double quotes stand for one. Past the end it returns an empty text and keeps the
 // position. The text must not begin with a space.
-QString getnextarg(const QString &text, qsizetype &position);
+std::u16string getnextarg(std::u16string_view text, std::size_t &position);
 
 // The inverse of getnextarg: writes arguments as one command-line text, joined by one space.
 // An argument that is empty or holds a space or a double quote is put in double quotes,
 // each inner double quote doubled, so that getnextarg gives every argument back whole.
-QString joinArguments(const QStringList &arguments);
+std::u16string joinArguments(const TextList &arguments);

@@ -7,34 +7,33 @@ namespace {
 
 // Where the extension of the path's file name starts: at its last dot, unless that dot only
 // leads the name (".hidden", "..x") or belongs to a folder ("/a.b/c"). Nothing without one.
-std::optional<qsizetype> extensionDot(const QString &path)
+std::optional<std::size_t> extensionDot(const std::u16string &path)
 {
-    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
-    qsizetype stemStart = nameStart;
-    while (stemStart < path.size() && path.at(stemStart) == u'.')
-        ++stemStart;
-    const qsizetype dot = path.lastIndexOf(u'.');
-    if (dot < stemStart)
+    const std::size_t slash = path.rfind(u'/');
+    const std::size_t nameStart = slash == path.npos ? 0 : slash + 1;
+    const std::size_t stemStart = std::min(path.find_first_not_of(u'.', nameStart), path.size());
+    const std::size_t dot = path.rfind(u'.');
+    if (dot == path.npos || dot < stemStart)
         return std::nullopt;
     return dot;
 }
 
 } // namespace
 
-std::optional<QString> deriveOutputName(const QString &input)
+std::optional<std::u16string> deriveOutputName(const std::u16string &input)
 {
     if (input.size() < 4)
         return std::nullopt;
-    const std::optional<qsizetype> dot = extensionDot(input);
-    return (dot ? input.first(*dot) : input) + QStringLiteral(".mp3");
+    const std::optional<std::size_t> dot = extensionDot(input);
+    return input.substr(0, dot.value_or(input.size())) + u".mp3";
 }
 
-std::optional<QString> makeoutputfn(Platform &platform, QWidget *window, const QString &input)
+std::optional<std::u16string> makeoutputfn(Platform &platform, const BoxOwner *window,
+                                           const std::u16string &input)
 {
-    std::optional<QString> output = deriveOutputName(input);
+    std::optional<std::u16string> output = deriveOutputName(input);
     if (!output) {
-        platform.messageBox(window,
-                            input + QStringLiteral(" : このファイルは処理できません。終了します"),
+        platform.messageBox(window, input + u" : このファイルは処理できません。終了します",
                             MessageStyle::Ok);
         platform.endProgram(ExitStatus::UnusableName);
     }
