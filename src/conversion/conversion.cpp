@@ -5,6 +5,7 @@
 #include "jobs/filenamebytes.h"
 #include "outputlock.h"
 #include "platform/runtimedirectory.h"
+#include "qtnames.h"
 #include "temporaryoutput.h"
 
 #include <QFutureWatcher>
@@ -69,17 +70,17 @@ void Conversion::start()
 {
     if (!isWellFormed(order))
         return refuse({Error::What::MalformedRequest});
-    const QByteArray directory = fileNameToBytes(order.workingDirectory);
-    const QByteArray input = absolutePath(directory, fileNameToBytes(order.call.input));
-    const QByteArray output = absolutePath(directory, fileNameToBytes(order.call.output));
+    const QByteArray directory = fileNameQBytes(order.workingDirectory);
+    const QByteArray input = absolutePath(directory, fileNameQBytes(order.call.input));
+    const QByteArray output = absolutePath(directory, fileNameQBytes(order.call.output));
     if (const Result<void> prepared = prepareOutput(input, output); !prepared)
         return refuse(prepared.error());
 
     QByteArrayList arguments;
-    const QString written = fileNameFromBytes(
+    const std::u16string written = fileNameFromQBytes(
         TemporaryOutput::encoderName(output, EncoderProcess::FirstGivenDescriptor));
-    for (const QString &argument : order.call.arguments(written))
-        arguments.append(fileNameToBytes(argument));
+    for (const std::u16string &argument : order.call.arguments(written))
+        arguments.append(fileNameQBytes(argument));
     encoder = new EncoderProcess(this);
     connect(encoder, &EncoderProcess::running, this,
             [this] { emit answered({ConversionOutcome::Kind::Started}); });
@@ -91,7 +92,7 @@ void Conversion::start()
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
     const Result<void> started =
-        encoder->start(startStep, directory, fileNameToBytes(order.call.encoder), arguments,
+        encoder->start(startStep, directory, fileNameQBytes(order.call.encoder), arguments,
                        {temporary->folderDescriptor()});
     if (!started) {
         delete encoder;
@@ -107,7 +108,7 @@ Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray
 {
     if (struct stat status; ::stat(input.constData(), &status) == 0 && S_ISDIR(status.st_mode))
         return Error{Error::What::InputIsFolder};
-    const Result<QByteArray> runtime = privateRuntimeDirectory();
+    const Result<std::string> runtime = privateRuntimeDirectory();
     if (!runtime)
         return Error{Error::What::OutputLockUnavailable, 0, {}, runtime.error().causes};
     OutputFolder folder;
@@ -115,14 +116,15 @@ Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray
         return opened;
     // The output's lock, which every spelling of the output shares.
     lock = std::make_unique<OutputLock>();
-    if (Result<void> locked = lock->take(*runtime, fileKey(output), folder); !locked)
+    if (Result<void> locked = lock->take(QByteArray::fromStdString(*runtime), fileKey(output), folder);
+        !locked)
         return locked;
     if (Result<void> plain = checkPlainFileOrNone(folder.descriptor(), folder.outputName()); !plain)
         return plain;
     if (isSameFile(input, output))
         return Error{Error::What::OutputIsInput};
     temporary = std::make_unique<TemporaryOutput>();
-    return temporary->create(std::move(folder), *runtime);
+    return temporary->create(std::move(folder), QByteArray::fromStdString(*runtime));
 }
 
 void Conversion::watch()
@@ -212,12 +214,13 @@ ConversionOutcome Conversion::outcomeOfPublishing(const std::optional<Error> &fa
 
 // The encoder's reason, which names the output as the encoder was given it, through the
 // descriptor of its temporary folder: the user is shown the output's folder instead.
-QString Conversion::encoderReason() const
+std::u16string Conversion::encoderReason() const
 {
-    const QString given = order.call.output;
-    return encoderOutput.lastMessage().replace(
-        QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
-        given.first(given.lastIndexOf(u'/') + 1));
+    const QString given = toQString(order.call.output);
+    return encoderOutput.lastMessage()
+        .replace(QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
+                 given.first(given.lastIndexOf(u'/') + 1))
+        .toStdU16String();
 }
 
 #include "moc_conversion.cpp"

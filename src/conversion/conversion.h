@@ -59,7 +59,7 @@ private:
     void takeOutput(const QByteArray &bytes);
     void end(int exitCode, bool bySignal);
     ConversionOutcome outcomeOfPublishing(const std::optional<Error> &failure) const;
-    QString encoderReason() const;
+    std::u16string encoderReason() const;
 
     ConversionRequest order;
     QByteArray startStep;

@@ -2,8 +2,8 @@
 
 #include "conversion.h"
 #include "jobs/batchcounts.h"
-#include "jobs/standarderror.h"
-#include "jobs/windowpart.h"
+#include "platform/standarderror.h"
+#include "platform/windowpart.h"
 #include "journal.h"
 #include "requestlistener.h"
 
@@ -58,7 +58,7 @@ public:
             entry->conversion->stop();
     }
 
-    void stop(qsizetype row) override { entries.at(row)->conversion->stop(); }
+    void stop(std::size_t row) override { entries.at(qsizetype(row))->conversion->stop(); }
 
     void windowClosed() override
     {
@@ -76,7 +76,7 @@ public:
     }
 
     bool haveEnded() const { return counts().haveEnded(); }
-    bool hasNothingToShow() const { return entries.isEmpty() && notes.isEmpty(); }
+    bool hasNothingToShow() const { return entries.isEmpty() && notes.empty(); }
 
     // The summary first: the window may close once it shows that the last conversion ended.
     void showState(const Entry &entry) const
@@ -91,7 +91,7 @@ public:
     // None once the stream is closed: no more requests can come.
     RequestConnection *client;
     QList<Entry *> entries;
-    QStringList notes;
+    TextList notes;
     QElapsedTimer clock;
     BatchView *view = nullptr;
     bool shown = false;
@@ -109,7 +109,7 @@ ConversionHost::Entry::Entry(Batch &owner, const ConversionRequest &request,
 void ConversionHost::Entry::showProgress() const
 {
     if (batch.view)
-        batch.view->showProgress(row, conversion->output().percentDone(),
+        batch.view->showProgress(std::size_t(row), conversion->output().percentDone(),
                                  conversion->output().latestLines());
 }
 
@@ -163,7 +163,7 @@ void ConversionHost::take(Batch *batch, const ProgramMessage &message)
     if (const auto *request = std::get_if<ConversionRequest>(&message))
         return start(batch, *request);
     if (const auto *note = std::get_if<BatchNote>(&message)) {
-        batch->notes.append(note->text);
+        batch->notes.push_back(note->text);
         if (batch->view)
             batch->view->addNote(note->text);
         return;
@@ -248,20 +248,20 @@ void ConversionHost::endIfDone(Batch *batch)
     const BatchCounts counts = batch->counts();
     if (batch->clock.elapsed() >= NoticeMilliseconds)
         notifyDesktop(endNoticeText(counts));
-    batch->view->showEnd(!counts.allSucceeded() || !batch->notes.isEmpty());
+    batch->view->showEnd(!counts.allSucceeded() || !batch->notes.empty());
 }
 
 // Without a window, what the user would have read in it goes to standard error, and from a
 // session's companion, whose standard error nobody may read, to the user's journal too.
-void ConversionHost::tellUnseen(const QString &line) const
+void ConversionHost::tellUnseen(const std::u16string &line) const
 {
     writeLineToStandardError(line);
     if (presentation == Presentation::Windows)
-        writeToJournal(line);
+        writeToJournal(QString::fromStdU16String(line));
 }
 
 // The companion stays until the notice is sent, without waiting for it.
-void ConversionHost::notifyDesktop(const QString &text)
+void ConversionHost::notifyDesktop(const std::u16string &text)
 {
     ++unsentNotices;
     windows->notifyDesktop(text, this, [this] {
@@ -275,7 +275,7 @@ void ConversionHost::forget(Batch *batch)
     if (!batches.removeOne(batch))
         return;
     if (!windows && presentation == Presentation::Windows) {
-        for (const QString &note : std::as_const(batch->notes))
+        for (const std::u16string &note : batch->notes)
             tellUnseen(note);
     }
     batch->deleteLater();
@@ -299,7 +299,7 @@ void ConversionHost::showWindows()
         if (windows && !batch->shown && !batch->hasNothingToShow()) {
             batch->shown = true;
             batch->view = windows->showBatch(*batch);
-            for (const QString &note : std::as_const(batch->notes))
+            for (const std::u16string &note : batch->notes)
                 batch->view->addNote(note);
             for (const Entry *entry : std::as_const(batch->entries)) {
                 batch->view->addConversion(entry->conversion->request());

@@ -57,8 +57,8 @@ private:
     void end(Entry *entry, const ConversionOutcome &outcome);
     void closeStream(Batch *batch);
     void endIfDone(Batch *batch);
-    void tellUnseen(const QString &line) const;
-    void notifyDesktop(const QString &text);
+    void tellUnseen(const std::u16string &line) const;
+    void notifyDesktop(const std::u16string &text);
     void forget(Batch *batch);
     void showWindowsSoon();
     void showWindows();

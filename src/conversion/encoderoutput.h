@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include "jobs/text.h"
+
 #include <QStringList>
 
 #include <optional>
@@ -19,7 +21,13 @@ public:
     bool append(QByteArrayView bytes);
 
     // The latest lines, oldest first, the current progress report last.
-    QStringList latestLines() const { return lines; }
+    TextList latestLines() const
+    {
+        TextList texts;
+        for (const QString &line : lines)
+            texts.push_back(line.toStdU16String());
+        return texts;
+    }
 
     // How much of the input is done, from 0 to 100; nothing while the duration is unknown.
     std::optional<int> percentDone() const;

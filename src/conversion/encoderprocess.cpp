@@ -1,3 +1,4 @@
+#include "qtnames.h"
 #include "encoderprocess.h"
 
 #include "encoderstart.h"
@@ -38,7 +39,7 @@ Result<Pipe> makePipe(const QByteArray &program)
 {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) < 0)
-        return Error{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
+        return Error{Error::What::EncoderNotStartable, errno, fileNameFromQBytes(program)};
     return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
 }
 
@@ -120,18 +121,20 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
         return reportPipe.error();
     // Our end only: the encoder writes as it always does.
     if (::fcntl(outputPipe->readEnd.get(), F_SETFL, O_NONBLOCK) < 0)
-        return Error{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
+        return Error{Error::What::EncoderNotStartable, errno, fileNameFromQBytes(program)};
 
     const int written = outputPipe->writeEnd.get();
-    const ProcessSetup setup{
-        workingDirectory, {-1, written, written}, QList{reportPipe->writeEnd.get()} + given};
-    const QByteArrayList stepArguments =
-        QByteArrayList{QByteArray::number(::getpid()), program} + arguments;
+    ProcessSetup setup{workingDirectory.toStdString(), {-1, written, written}, {}};
+    setup.inherited.push_back(reportPipe->writeEnd.get());
+    setup.inherited.insert(setup.inherited.end(), given.begin(), given.end());
+    std::vector<std::string> stepArguments{std::to_string(::getpid()), program.toStdString()};
+    for (const QByteArray &argument : arguments)
+        stepArguments.push_back(argument.toStdString());
     // What an encoder leaves running is killed when it ends, and adopted by us, so that we
     // see it end and reap it, whoever else would not.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     const Result<pid_t> started =
-        startProcess(startStep, stepArguments, setup, Error::What::EncoderNotStartable);
+        startProcess(startStep.toStdString(), stepArguments, setup, Error::What::EncoderNotStartable);
     if (!started)
         return started.error();
     pid = *started;
@@ -141,7 +144,7 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
     report = std::move(reportPipe->readEnd);
     exit.reset(::pidfd_open(pid, 0));
     if (!exit.isValid()) {
-        const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromBytes(program)};
+        const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromQBytes(program)};
         sendSignal(SIGKILL);
         waitForEnd(pid);
         runningEncoders.remove(pid);
@@ -172,7 +175,7 @@ void EncoderProcess::readReport()
     reportNotifier->setEnabled(false);
     report.reset();
     if (count == sizeof error) {
-        startFailure = Error{Error::What::EncoderNotStartable, error, fileNameFromBytes(encoder)};
+        startFailure = Error{Error::What::EncoderNotStartable, error, fileNameFromQBytes(encoder)};
         output.reset();
         return;
     }

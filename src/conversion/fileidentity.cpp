@@ -1,3 +1,4 @@
+#include "qtnames.h"
 #include "fileidentity.h"
 
 #include "jobs/filenamebytes.h"
@@ -89,7 +90,7 @@ QByteArray absolutePath(const QByteArray &workingDirectory, const QByteArray &na
 
 QByteArray fileKey(const QByteArray &path)
 {
-    return fileNameToBytes(fileNameFromBytes(canonicalPath(path)).toCaseFolded());
+    return caseFoldedFileName(canonicalPath(path));
 }
 
 bool isSameFile(const QByteArray &input, const QByteArray &output)

@@ -1,7 +1,7 @@
 #include "conversionhost.h"
 #include "encoderstart.h"
-#include "jobs/standarderror.h"
-#include "jobs/toolkitarguments.h"
+#include "platform/standarderror.h"
+#include "platform/toolkitarguments.h"
 #include "journal.h"
 #include "partialrecord.h"
 #include "platform/programlocation.h"
@@ -37,9 +37,10 @@ std::unique_ptr<QCoreApplication> coreApplication()
 // conversions that start meanwhile.
 void removeWhatKilledCompanionsLeft()
 {
-    if (const Result<QByteArray> runtime = privateRuntimeDirectory()) {
-        QThreadPool::globalInstance()->start(
-            [directory = *runtime] { removeAbandonedOutputs(directory); });
+    if (const Result<std::string> runtime = privateRuntimeDirectory()) {
+        QThreadPool::globalInstance()->start([directory = QByteArray::fromStdString(*runtime)] {
+            removeAbandonedOutputs(directory);
+        });
     }
 }
 
@@ -64,11 +65,11 @@ int runBatch(const QByteArray &programDirectory)
 std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
                                            const QString &displayPlatform)
 {
-    const Result<MakeWindowPart *> make = loadWindowPartModule(programDirectory);
+    const Result<MakeWindowPart *> make = loadWindowPartModule(programDirectory.toStdString());
     if (!make) {
-        const QString line = QStringLiteral("orvalen-conversion: ") + errorText(make.error());
+        const std::u16string line = u"orvalen-conversion: " + errorText(make.error());
         writeLineToStandardError(line);
-        writeToJournal(line);
+        writeToJournal(QString::fromStdU16String(line));
         return nullptr;
     }
     std::unique_ptr<WindowPart> part((*make)(displayPlatform.toUtf8().constData()));
@@ -116,15 +117,16 @@ int main(int argc, char *argv[])
     // Reports go to a standard error whose reader may be gone; that must not end us.
     std::signal(SIGPIPE, SIG_IGN);
     // The encoders' start step and the window module lie beside us.
-    const std::optional<QByteArray> directory = locateProgramDirectory(argv[0]);
-    if (!directory) {
+    const Result<std::string> located = locateProgramDirectory();
+    if (!located) {
         std::fputs("orvalen-conversion: プログラムのあるフォルダーがわかりません。\n", stderr);
         return 2;
     }
+    const QByteArray directory = QByteArray::fromStdString(*located);
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
-        return runBatch(*directory);
+        return runBatch(directory);
     if (argc == 6 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(*directory, QString::fromUtf8(argv[2]), argv[3],
+        return serveSession(directory, QString::fromUtf8(argv[2]), argv[3],
                             UniqueFd(std::atoi(argv[4])), UniqueFd(std::atoi(argv[5])));
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "

@@ -1,3 +1,4 @@
+#include "qtnames.h"
 #include "outputfolder.h"
 
 #include "jobs/filenamebytes.h"
@@ -51,5 +52,5 @@ Result<void> OutputFolder::checkStillNamed() const
     if (::fstat(folder.get(), &held) == 0 && ::stat(folderPath.constData(), &named) == 0 &&
         sameFile(held, named))
         return {};
-    return Error{Error::What::OutputFolderSwapped, 0, fileNameFromBytes(folderPath.chopped(1))};
+    return Error{Error::What::OutputFolderSwapped, 0, fileNameFromQBytes(folderPath.chopped(1))};
 }

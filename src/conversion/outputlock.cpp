@@ -1,3 +1,4 @@
+#include "qtnames.h"
 #include "outputlock.h"
 
 #include "jobs/filenamebytes.h"
@@ -26,7 +27,7 @@ QByteArray hashOf(const QByteArray &bytes)
 Result<UniqueFd> takeRuntimeLock(const QByteArray &path)
 {
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        Result<UniqueFd> lock = takeFileLock(path, Error::What::OutputLockUnavailable);
+        Result<UniqueFd> lock = takeFileLock(path.toStdString(), Error::What::OutputLockUnavailable);
         if (!lock && lock.error().number == EWOULDBLOCK)
             return Error{Error::What::OutputLockBusy};
         if (!lock)
@@ -72,7 +73,7 @@ Result<UniqueFd> takeLockBeside(int folder, const QByteArray &name)
 QByteArray lockNameBeside(const QByteArray &outputName)
 {
     return ".orvalen-" +
-           hashOf(fileNameToBytes(fileNameFromBytes(outputName).toCaseFolded())).first(16) +
+           hashOf(caseFoldedFileName(outputName)).first(16) +
            ".lock";
 }
 

@@ -1,6 +1,7 @@
+#include "qtnames.h"
 #include "requestlistener.h"
 
-#include "jobs/standarderror.h"
+#include "platform/standarderror.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -117,7 +118,7 @@ void RequestConnection::readAvailable()
     }
     // Whatever announces a longer frame is no message of ours.
     if (!closedByClient && stream.size() > MaximumFrameSize)
-        return refuse(QStringLiteral("長すぎるメッセージが来ました"));
+        return refuse(u"長すぎるメッセージが来ました");
     if (gone)
         return close();
     if (ended && !closedByClient) {
@@ -136,7 +137,7 @@ bool RequestConnection::readSome()
     while (stream.size() <= MaximumFrameSize) {
         const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
         if (count > 0) {
-            stream.append(buffer, count);
+            stream.append(buffer, std::size_t(count));
             continue;
         }
         if (count < 0 && errno == EINTR)
@@ -160,21 +161,20 @@ void RequestConnection::take(const ProgramMessage &message, bool clientGone)
     const bool first = !std::exchange(anyMessageTaken, true);
     if (std::holds_alternative<Hello>(message)) {
         if (!first)
-            return refuse(QStringLiteral("要求のあとに Hello が来ました"));
+            return refuse(u"要求のあとに Hello が来ました");
         return;
     }
     if (const auto *request = std::get_if<ConversionRequest>(&message);
         request && !isWellFormed(*request))
-        return refuse(QStringLiteral("形式の正しくない要求が来ました"));
+        return refuse(u"形式の正しくない要求が来ました");
     if (!clientGone || std::holds_alternative<BatchNote>(message))
         emit received(message);
 }
 
 // No program of ours sends that: the stream is served no further, and nothing is shown.
-void RequestConnection::refuse(const QString &why)
+void RequestConnection::refuse(const std::u16string &why)
 {
-    writeLineToStandardError(QStringLiteral("orvalen-conversion: ") + why +
-                             QStringLiteral("。その接続を閉じました。"));
+    writeLineToStandardError(u"orvalen-conversion: " + why + u"。その接続を閉じました。");
     close();
 }
 
@@ -182,9 +182,9 @@ void RequestConnection::send(const ConversionReport &report)
 {
     if (closedByClient)
         return;
-    const QByteArray frame = toFrame(report);
-    if (::send(descriptor.get(), frame.constData(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
-        frame.size())
+    const std::string frame = toFrame(report);
+    if (::send(descriptor.get(), frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+        ssize_t(frame.size()))
         close();
 }
 

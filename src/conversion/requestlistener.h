@@ -86,10 +86,10 @@ private:
     bool readSome();
     bool hasClientGone() const;
     void take(const ProgramMessage &message, bool clientGone);
-    void refuse(const QString &why);
+    void refuse(const std::u16string &why);
 
     UniqueFd descriptor;
-    QByteArray stream;
+    std::string stream;
     QSocketNotifier *notifier = nullptr;
     bool closedByClient = false;
     bool inputEnded = false;

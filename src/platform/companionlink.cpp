@@ -1,9 +1,9 @@
 #include "companionlink.h"
 
+#include "deadline.h"
 #include "filechecks.h"
 
-#include <QDeadlineTimer>
-
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <thread>
@@ -16,32 +16,39 @@
 namespace {
 
 // How long the companion may take to answer while an encoder is still to start.
-constexpr int AnswerMilliseconds = 5'000;
+constexpr std::chrono::milliseconds AnswerTime{5'000};
 // How long stopped conversions may take to end: their encoders are killed after 5 seconds.
-constexpr int StopMilliseconds = 10'000;
+constexpr std::chrono::milliseconds StopTime{10'000};
 
-using Outcomes = QList<std::optional<ConversionOutcome>>;
+using Outcomes = std::vector<std::optional<ConversionOutcome>>;
 
-bool sendWhole(int socket, QByteArrayView bytes, const QDeadlineTimer &deadline)
+// Sends all the bytes within the answer time; the error holds the errno of what failed.
+Result<void> sendWhole(int socket, std::string_view bytes, const CompanionStarter &starter)
 {
-    while (!bytes.isEmpty()) {
+    const Deadline deadline(AnswerTime);
+    while (!bytes.empty()) {
         const ssize_t sent =
             ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent > 0) {
-            bytes = bytes.sliced(sent);
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
             continue;
         }
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0 && errno != EAGAIN)
-            return false;
+            return starter.failure(Error::What::CompanionNotAnswering, errno);
         pollfd writable = {socket, POLLOUT, 0};
-        if (::poll(&writable, 1, int(deadline.remainingTime())) <= 0) {
-            errno = ETIMEDOUT;
-            return false;
-        }
+        if (::poll(&writable, 1, deadline.remainingMilliseconds()) <= 0)
+            return starter.failure(Error::What::CompanionNotAnswering, ETIMEDOUT);
     }
-    return true;
+    return {};
+}
+
+// Whether the send failed because the companion has gone: the reading finds that out, and
+// names every file handed to it.
+bool companionGone(const Result<void> &sent)
+{
+    return !sent && (sent.error().number == EPIPE || sent.error().number == ECONNRESET);
 }
 
 // The signals that stop the conversions that we wait for.
@@ -56,10 +63,10 @@ sigset_t stopSignals()
 
 // The reports in a stream's bytes: the latest for each request that has one. False when the
 // stream holds something that is not a report on one of its requests.
-bool takeReports(QByteArray &incoming, Outcomes &outcomes)
+bool takeReports(std::string &incoming, Outcomes &outcomes)
 {
     while (const std::optional<ConversionReport> report = takeReport(incoming)) {
-        if (report->request >= quint32(outcomes.size()))
+        if (report->request >= outcomes.size())
             return false;
         outcomes[report->request] = report->outcome;
     }
@@ -78,27 +85,27 @@ bool isAnswered(const std::optional<ConversionOutcome> &outcome, bool toTheEnd)
 // encoder is still to start, and after a stop, the companion answers within a few seconds or is
 // given up on. A stop comes from the signals that `interruptions` reads (none when it is -1), or at
 // once with `stopNow`.
-std::optional<Error> awaitAnswers(int stream, QByteArray &incoming, Outcomes &outcomes,
+std::optional<Error> awaitAnswers(int stream, std::string &incoming, Outcomes &outcomes,
                                   bool toTheEnd, bool stopNow, int interruptions,
                                   const CompanionStarter &starter)
 {
     const auto answered = [toTheEnd](const auto &outcome) { return isAnswered(outcome, toTheEnd); };
     const auto hasStarted = [](const auto &outcome) { return outcome.has_value(); };
-    QDeadlineTimer deadline(AnswerMilliseconds);
+    Deadline deadline(AnswerTime);
     bool stopped = false;
     // Not sent means gone: the reading finds that out.
     const auto stop = [&] {
         if (!stopped)
-            sendWhole(stream, toFrame(StopRequest{}), QDeadlineTimer(AnswerMilliseconds));
+            (void)sendWhole(stream, toFrame(StopRequest{}), starter);
         stopped = true;
-        deadline.setRemainingTime(StopMilliseconds);
+        deadline.restart(StopTime);
     };
     if (stopNow)
         stop();
     while (!std::all_of(outcomes.cbegin(), outcomes.cend(), answered)) {
         const bool timed = stopped || !std::all_of(outcomes.cbegin(), outcomes.cend(), hasStarted);
         pollfd watched[] = {{stream, POLLIN, 0}, {interruptions, POLLIN, 0}};
-        const int ready = ::poll(watched, 2, timed ? int(deadline.remainingTime()) : -1);
+        const int ready = ::poll(watched, 2, timed ? deadline.remainingMilliseconds() : -1);
         if (ready == 0)
             return starter.failure(Error::What::CompanionNotAnswering);
         if (ready < 0 && errno != EINTR)
@@ -113,27 +120,27 @@ std::optional<Error> awaitAnswers(int stream, QByteArray &incoming, Outcomes &ou
         const ssize_t count = ::recv(stream, buffer, sizeof buffer, MSG_DONTWAIT);
         if (count < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        incoming.append(buffer, std::max<ssize_t>(count, 0));
+        incoming.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
         if (count <= 0 || !takeReports(incoming, outcomes))
             return starter.failure(Error::What::CompanionEnded);
         if (!stopped)
-            deadline.setRemainingTime(AnswerMilliseconds);
+            deadline.restart(AnswerTime);
     }
     return std::nullopt;
 }
 
 // The answers for the conversions handed over; with a failure, the conversions whose fate
 // the companion did not tell are named.
-BatchAnswer answerFor(const QList<EncoderCall> &handed, const Outcomes &outcomes,
+BatchAnswer answerFor(const std::vector<EncoderCall> &handed, const Outcomes &outcomes,
                       const std::optional<Error> &failure, bool toTheEnd)
 {
     BatchAnswer answer;
     answer.failure = failure;
-    for (qsizetype i = 0; i < handed.size(); ++i) {
+    for (std::size_t i = 0; i < handed.size(); ++i) {
         if (outcomes[i])
-            answer.conversions.append({handed[i], *outcomes[i]});
+            answer.conversions.push_back({handed[i], *outcomes[i]});
         if (failure && !isAnswered(outcomes[i], toTheEnd))
-            answer.unanswered.append(handed[i].input);
+            answer.unanswered.push_back(handed[i].input);
     }
     return answer;
 }
@@ -141,20 +148,19 @@ BatchAnswer answerFor(const QList<EncoderCall> &handed, const Outcomes &outcomes
 // Hands a whole batch over on a new stream and collects its answers until each encoder has
 // started or was refused, then says `handedOver`; followed `toTheEnd`, until each conversion
 // has ended.
-BatchAnswer deliver(const CompanionStarter &starter, const QList<ProgramMessage> &messages,
-                    const QList<EncoderCall> &handed, bool toTheEnd,
+BatchAnswer deliver(const CompanionStarter &starter, const std::vector<ProgramMessage> &messages,
+                    const std::vector<EncoderCall> &handed, bool toTheEnd,
                     const std::function<void()> &handedOver)
 {
     Outcomes outcomes(handed.size());
-    QByteArray incoming;
+    std::string incoming;
     Result<UniqueFd> stream = starter.openStream();
     std::optional<Error> failure;
     if (!stream)
         failure = stream.error();
-    for (qsizetype i = 0; !failure && i < messages.size(); ++i) {
-        // A companion that has ended is found out by the reading.
-        if (!sendWhole(stream->get(), toFrame(messages[i]), QDeadlineTimer(AnswerMilliseconds)) &&
-            errno != EPIPE && errno != ECONNRESET)
+    for (std::size_t i = 0; !failure && i < messages.size(); ++i) {
+        const Result<void> sent = sendWhole(stream->get(), toFrame(messages[i]), starter);
+        if (!sent && !companionGone(sent))
             failure = starter.failure(Error::What::CompanionNotAnswering);
     }
     if (!failure)
@@ -188,7 +194,7 @@ bool takeStopSignals(int descriptor)
     return came;
 }
 
-CompanionLink::CompanionLink(QByteArray program, std::optional<QString> display,
+CompanionLink::CompanionLink(std::string program, std::optional<std::string> display,
                              bool waitsForConversions, Road handedOn)
     : starter(std::move(program), std::move(display)), waits(waitsForConversions), road(handedOn)
 {
@@ -203,8 +209,8 @@ Result<void> CompanionLink::hand(ConversionRequest request)
     if (road == Road::Window) {
         // Followed to its end, so that a companion that ends before is found out.
         request.waited = true;
-        messages.append(request);
-        handed.append(request.call);
+        handed.push_back(request.call);
+        messages.emplace_back(std::move(request));
         return {};
     }
     if (!stream.isValid()) {
@@ -214,30 +220,29 @@ Result<void> CompanionLink::hand(ConversionRequest request)
         stream = std::move(*opened);
     }
     request.waited = waits;
-    // A companion that has ended is found out, with every file handed to it named, once the
-    // batch finishes; a request it could not take is named among them.
-    if (!sendWhole(stream.get(), toFrame(request), QDeadlineTimer(AnswerMilliseconds)) &&
-        errno != EPIPE && errno != ECONNRESET)
-        return starter.failure(Error::What::CompanionNotStartable, errno);
-    handed.append(request.call);
+    // A request that a companion that has ended could not take is named with the others
+    // handed to it once the batch finishes.
+    if (const Result<void> sent = sendWhole(stream.get(), toFrame(request), starter);
+        !sent && !companionGone(sent))
+        return starter.failure(Error::What::CompanionNotStartable, sent.error().number);
+    handed.push_back(request.call);
     return {};
 }
 
-bool CompanionLink::note(const QString &text)
+bool CompanionLink::note(const std::u16string &text)
 {
-    if (!starter.hasDisplay() || handed.isEmpty())
+    if (!starter.hasDisplay() || handed.empty())
         return false;
     if (road == Road::Window) {
-        messages.append(BatchNote{text});
+        messages.emplace_back(BatchNote{text});
         return true;
     }
-    return stream.isValid() &&
-           sendWhole(stream.get(), toFrame(BatchNote{text}), QDeadlineTimer(AnswerMilliseconds));
+    return stream.isValid() && sendWhole(stream.get(), toFrame(BatchNote{text}), starter);
 }
 
 BatchAnswer CompanionLink::finishBatch()
 {
-    if (road == Road::Window && handed.isEmpty())
+    if (road == Road::Window && handed.empty())
         return {};
     if (road == Road::Window) {
         const BatchAnswer answer = deliver(starter, messages, handed, false, [] {});
@@ -246,9 +251,9 @@ BatchAnswer CompanionLink::finishBatch()
         return answer;
     }
     Outcomes outcomes(handed.size());
-    QByteArray incoming;
+    std::string incoming;
     std::optional<Error> failure;
-    if (!handed.isEmpty()) {
+    if (!handed.empty()) {
         const UniqueFd interruptions = waits ? stopSignalDescriptor() : UniqueFd();
         failure = awaitAnswers(stream.get(), incoming, outcomes, waits, stopped,
                                interruptions.get(), starter);
@@ -261,7 +266,7 @@ BatchAnswer CompanionLink::finishBatch()
 
 void CompanionLink::finishBatchAside(std::function<void(const BatchAnswer &)> told)
 {
-    if (handed.isEmpty())
+    if (handed.empty())
         return;
     {
         const std::lock_guard lock(handingOver->mutex);

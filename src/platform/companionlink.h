@@ -35,7 +35,7 @@ public:
 
     // With `waits`, a batch ends only when its conversions have; SIGINT, SIGTERM and SIGHUP
     // stop them meanwhile, once blocked with blockStopSignals().
-    CompanionLink(QByteArray companion, std::optional<QString> displayPlatform, bool waits,
+    CompanionLink(std::string companion, std::optional<std::string> displayPlatform, bool waits,
                   Road road = Road::CommandLine);
     CompanionLink(const CompanionLink &) = delete;
     CompanionLink &operator=(const CompanionLink &) = delete;
@@ -45,7 +45,7 @@ public:
 
     // Shows the note in the current batch's window; false when the batch has none (no
     // display, or nothing handed over yet) or the note could not be sent.
-    bool note(const QString &text);
+    bool note(const std::u16string &text);
 
     // Ends the current batch: waits until the companion has answered for every request of
     // it, a few seconds at most between two answers while an encoder is still to start.
@@ -78,8 +78,8 @@ private:
     Road road;
     bool stopped = false;
     UniqueFd stream;
-    QList<EncoderCall> handed;
+    std::vector<EncoderCall> handed;
     // The window's road: the batch's messages, handed over at its end.
-    QList<ProgramMessage> messages;
+    std::vector<ProgramMessage> messages;
     std::shared_ptr<HandingOver> handingOver = std::make_shared<HandingOver>();
 };

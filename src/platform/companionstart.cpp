@@ -7,8 +7,6 @@
 #include "session.h"
 #include "unixsocket.h"
 
-#include <QDeadlineTimer>
-
 #include <cerrno>
 #include <thread>
 
@@ -20,22 +18,22 @@
 namespace {
 
 // How long a companion may take to take a stream: the same as for its answers.
-constexpr int ConnectMilliseconds = 5'000;
+constexpr std::chrono::milliseconds ConnectTime{5'000};
 // How long to wait for a session's lock, which a companion that is leaving holds briefly.
-constexpr int LockMilliseconds = 10'000;
+constexpr std::chrono::milliseconds LockTime{10'000};
 constexpr int LockRetryMilliseconds = 5;
 
 // Our Hello, first on the stream; one that does not take it is found out by the reading.
 UniqueFd greeted(UniqueFd stream)
 {
-    const QByteArray hello = toFrame(Hello{});
-    ::send(stream.get(), hello.constData(), hello.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const std::string hello = toFrame(Hello{});
+    ::send(stream.get(), hello.data(), hello.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     return stream;
 }
 
 } // namespace
 
-CompanionStarter::CompanionStarter(QByteArray program, std::optional<QString> display)
+CompanionStarter::CompanionStarter(std::string program, std::optional<std::string> display)
     : companion(std::move(program)), displayPlatform(std::move(display))
 {
 }
@@ -55,14 +53,13 @@ Error CompanionStarter::failure(Error::What what, int number) const
 
 Result<UniqueFd> CompanionStarter::openSessionStream() const
 {
-    const Result<QByteArray> runtime = privateRuntimeDirectory();
+    const Result<std::string> runtime = privateRuntimeDirectory();
     if (!runtime)
         return Error{Error::What::CompanionNotStartable, 0, fileNameFromBytes(companion),
                      runtime.error().causes};
-    const QByteArray address = sessionAddress(*runtime, *displayPlatform);
-    Result<UniqueFd> connected =
-        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable,
-                          QDeadlineTimer(ConnectMilliseconds));
+    const std::string address = sessionAddress(*runtime, *displayPlatform);
+    Result<UniqueFd> connected = connectUnixSocket(
+        address + ".socket", Error::What::CompanionNotStartable, Deadline(ConnectTime));
     if (connected)
         return connected;
     // A companion that listens but takes no stream.
@@ -73,10 +70,10 @@ Result<UniqueFd> CompanionStarter::openSessionStream() const
 
 // Starts the session's companion on a listening socket made here, unless another Orvalen
 // started one meanwhile. Returns a socket connected to it. Runs aside on the window's road.
-Result<UniqueFd> CompanionStarter::startSessionCompanion(const QByteArray &address) const
+Result<UniqueFd> CompanionStarter::startSessionCompanion(const std::string &address) const
 {
-    const QByteArray path = address + ".socket";
-    const QDeadlineTimer deadline(LockMilliseconds);
+    const std::string path = address + ".socket";
+    const Deadline deadline(LockTime);
     // The lock's holder is a companion that listens or is leaving, or an Orvalen starting one.
     for (;;) {
         Result<UniqueFd> lock = lockSession(address);
@@ -96,20 +93,20 @@ Result<UniqueFd> CompanionStarter::startSessionCompanion(const QByteArray &addre
 }
 
 // Starts the companion on a new listening socket at path, handing it the session's lock too.
-Result<UniqueFd> CompanionStarter::startOnOwnSocket(const QByteArray &path, int lock) const
+Result<UniqueFd> CompanionStarter::startOnOwnSocket(const std::string &path, int lock) const
 {
     Result<UniqueFd> listening = listenOnUnixSocket(path, Error::What::CompanionNotStartable);
     if (!listening)
         return failure(Error::What::CompanionNotStartable, listening.error().number);
-    const QByteArray first = QByteArray::number(FirstInheritedDescriptor);
-    const QByteArray second = QByteArray::number(FirstInheritedDescriptor + 1);
+    const std::string first = std::to_string(FirstInheritedDescriptor);
+    const std::string second = std::to_string(FirstInheritedDescriptor + 1);
     const Result<void> launched =
-        startCompanion({"--session", displayPlatform->toUtf8(), path, first, second},
+        startCompanion({"--session", *displayPlatform, path, first, second},
                        {"/", {}, {listening->get(), lock}});
     if (!launched)
         return launched.error();
-    Result<UniqueFd> connected = connectUnixSocket(path, Error::What::CompanionNotStartable,
-                                                   QDeadlineTimer(ConnectMilliseconds));
+    Result<UniqueFd> connected =
+        connectUnixSocket(path, Error::What::CompanionNotStartable, Deadline(ConnectTime));
     if (!connected)
         return failure(Error::What::CompanionNotStartable, connected.error().number);
     return connected;
@@ -131,7 +128,7 @@ Result<UniqueFd> CompanionStarter::startBatchCompanion() const
 
 // A companion outlives the batch that started it; a thread of its own reaps it as it ends,
 // rather than leave it our zombie while the window stays open.
-Result<void> CompanionStarter::startCompanion(const QByteArrayList &arguments,
+Result<void> CompanionStarter::startCompanion(const std::vector<std::string> &arguments,
                                               const ProcessSetup &setup) const
 {
     const Result<pid_t> child =

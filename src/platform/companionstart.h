@@ -3,10 +3,9 @@
 #include "jobs/error.h"
 #include "uniquefd.h"
 
-#include <QByteArrayList>
-#include <QString>
-
 #include <optional>
+#include <string>
+#include <vector>
 
 struct ProcessSetup;
 
@@ -21,9 +20,9 @@ struct ProcessSetup;
 class CompanionStarter
 {
 public:
-    CompanionStarter(QByteArray program, std::optional<QString> displayPlatform);
+    CompanionStarter(std::string program, std::optional<std::string> displayPlatform);
 
-    const QByteArray &program() const { return companion; }
+    const std::string &program() const { return companion; }
     bool hasDisplay() const { return displayPlatform.has_value(); }
 
     Result<UniqueFd> openStream() const;
@@ -34,10 +33,11 @@ public:
 private:
     Result<UniqueFd> openSessionStream() const;
     Result<UniqueFd> startBatchCompanion() const;
-    Result<UniqueFd> startSessionCompanion(const QByteArray &address) const;
-    Result<UniqueFd> startOnOwnSocket(const QByteArray &path, int lock) const;
-    Result<void> startCompanion(const QByteArrayList &arguments, const ProcessSetup &setup) const;
+    Result<UniqueFd> startSessionCompanion(const std::string &address) const;
+    Result<UniqueFd> startOnOwnSocket(const std::string &path, int lock) const;
+    Result<void> startCompanion(const std::vector<std::string> &arguments,
+                                const ProcessSetup &setup) const;
 
-    QByteArray companion;
-    std::optional<QString> displayPlatform;
+    std::string companion;
+    std::optional<std::string> displayPlatform;
 };

@@ -5,11 +5,8 @@
 #include "filechecks.h"
 #include "jobs/exitstatus.h"
 #include "jobs/filenamebytes.h"
-#include "jobs/standarderror.h"
+#include "standarderror.h"
 #include "windowpartloader.h"
-
-#include <QCoreApplication>
-#include <QObject>
 
 #include <cstdlib>
 
@@ -21,34 +18,34 @@ namespace {
 constexpr char CompanionName[] = "/orvalen-conversion";
 
 // Where relative names are found; empty when the working directory is gone.
-QString workingDirectory()
+std::u16string workingDirectory()
 {
     const std::unique_ptr<char, decltype(&std::free)> path(::getcwd(nullptr, 0), &std::free);
-    return path ? fileNameFromBytes(path.get()) : QString();
+    return path ? fileNameFromBytes(path.get()) : std::u16string();
 }
 
 } // namespace
 
-DesktopPlatform::DesktopPlatform(const QByteArrayList &arguments,
-                                 const QByteArray &programDirectory, bool waitForConversions)
-    : directory(fileNameFromBytes(programDirectory)), waits(waitForConversions)
+DesktopPlatform::DesktopPlatform(const std::vector<std::string> &arguments,
+                                 std::string programDirectory, bool waitForConversions)
+    : directory(std::move(programDirectory)), waits(waitForConversions)
 {
-    for (const QByteArray &argument : arguments)
-        userArguments.append(fileNameFromBytes(argument));
+    for (const std::string &argument : arguments)
+        userArguments.push_back(fileNameFromBytes(argument));
     if (waits)
         blockStopSignals();
 }
 
 DesktopPlatform::~DesktopPlatform() = default;
 
-QStringList DesktopPlatform::arguments() const
+TextList DesktopPlatform::arguments() const
 {
     return userArguments;
 }
 
-QString DesktopPlatform::programDirectory() const
+std::u16string DesktopPlatform::programDirectory() const
 {
-    return directory;
+    return fileNameFromBytes(directory);
 }
 
 Result<void> DesktopPlatform::launch(const EncoderCall &call)
@@ -58,12 +55,12 @@ Result<void> DesktopPlatform::launch(const EncoderCall &call)
             checkExecutable(fileNameToBytes(call.encoder), Error::What::EncoderNotStartable);
         !runnable)
         return runnable;
-    const QString here = workingDirectory();
-    if (here.isEmpty())
+    const std::u16string here = workingDirectory();
+    if (here.empty())
         return Error{Error::What::NoWorkingDirectory, 0, call.encoder};
     if (!companion) {
         companion = std::make_unique<CompanionLink>(
-            fileNameToBytes(directory + QLatin1String(CompanionName)), displayPlatform(), waits,
+            directory + CompanionName, displayPlatform(), waits,
             windowShown ? CompanionLink::Road::Window : CompanionLink::Road::CommandLine);
         if (stopped)
             companion->stop();
@@ -79,9 +76,8 @@ BatchAnswer DesktopPlatform::finishBatch()
         return companion->finishBatch();
     companion->finishBatchAside([mailbox = failures, this](const BatchAnswer &answer) {
         const std::lock_guard lock(mailbox->mutex);
-        if (answer.failure && mailbox->receiver)
-            QMetaObject::invokeMethod(
-                mailbox->receiver, [this, answer] { tellAside(answer); }, Qt::QueuedConnection);
+        if (answer.failure && mailbox->window)
+            mailbox->window->callOnWindowThread([this, answer] { tellAside(answer); });
     });
     return {};
 }
@@ -93,7 +89,8 @@ void DesktopPlatform::tellAside(const BatchAnswer &answer)
 
 // With --wait, a stop signal closes the box, and the run goes on as stopped: its
 // conversions are stopped, and no box shows any more.
-MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, MessageStyle style)
+MessageAnswer DesktopPlatform::messageBox(const BoxOwner *owner, const std::u16string &text,
+                                          MessageStyle style)
 {
     writeError(text);
     const MessageAnswer unshown =
@@ -102,7 +99,7 @@ MessageAnswer DesktopPlatform::messageBox(QWidget *parent, const QString &text, 
     if (!shown)
         return unshown;
     const UniqueFd stopSignals = waits ? stopSignalDescriptor() : UniqueFd();
-    const MessageAnswer answer = shown->messageBox(parent, text, style, stopSignals.get());
+    const MessageAnswer answer = shown->messageBox(owner, text, style, stopSignals.get());
     if (!waits || !takeStopSignals(stopSignals.get()))
         return answer;
     stop();
@@ -121,14 +118,14 @@ void DesktopPlatform::stop()
         companion->stop();
 }
 
-void DesktopPlatform::tellBatch(const QString &text)
+void DesktopPlatform::tellBatch(const std::u16string &text)
 {
     if (companion && companion->note(text))
         return writeError(text);
     messageBox(nullptr, text, MessageStyle::OkError);
 }
 
-void DesktopPlatform::writeError(const QString &text)
+void DesktopPlatform::writeError(const std::u16string &text)
 {
     writeLineToStandardError(text);
 }
@@ -137,7 +134,7 @@ void DesktopPlatform::endProgram(int exitStatus)
 {
     // The conversions handed over are handed over before the program ends.
     const BatchAnswer answer = companion ? companion->finishBatch() : BatchAnswer{};
-    for (const QString &line : answer.problemLines())
+    for (const std::u16string &line : answer.problemLines())
         writeError(line);
     if (answer.failure)
         writeError(answer.failureText());
@@ -145,18 +142,17 @@ void DesktopPlatform::endProgram(int exitStatus)
         part->endProgram(exitStatus);
 }
 
-std::optional<QString> DesktopPlatform::chooseFileToOpen(QWidget *parent, const QString &title,
-                                                         const QString &filter)
+std::optional<std::u16string> DesktopPlatform::chooseFileToOpen(const BoxOwner *owner,
+                                                                const std::u16string &title,
+                                                                const std::u16string &filter)
 {
     WindowPart *shown = windowPart();
-    return shown ? shown->chooseFileToOpen(parent, title, filter) : std::nullopt;
+    return shown ? shown->chooseFileToOpen(owner, title, filter) : std::nullopt;
 }
 
 Result<void> DesktopPlatform::canShowWindows()
 {
-    if (qApp)
-        return {};
-    if (const Result<QString> &found = displayTrial(); !found)
+    if (const Result<std::string> &found = displayTrial(); !found)
         return found.error();
     return {};
 }
@@ -167,21 +163,20 @@ void DesktopPlatform::prepareWindows()
     loadWindowPartModule();
 }
 
-int DesktopPlatform::showMainWindow(const QStringList &offeredFiles)
+int DesktopPlatform::showMainWindow(const TextList &offeredFiles)
 {
     WindowPart *shown = windowPart();
     if (!shown)
         return ExitStatus::LaunchFailed;
     windowShown = true;
-    QObject receiver;
     {
         const std::lock_guard lock(failures->mutex);
-        failures->receiver = &receiver;
+        failures->window = shown;
     }
     const int status = shown->runMainWindow(*this, offeredFiles);
     {
         const std::lock_guard lock(failures->mutex);
-        failures->receiver = nullptr;
+        failures->window = nullptr;
     }
     // The window is gone; its last batches are not to go with the program.
     if (companion)
@@ -193,21 +188,19 @@ int DesktopPlatform::showMainWindow(const QStringList &offeredFiles)
 bool DesktopPlatform::loadWindowPartModule()
 {
     if (!makeWindowPart && !moduleFailed) {
-        const Result<MakeWindowPart *> loaded = ::loadWindowPartModule(fileNameToBytes(directory));
+        const Result<MakeWindowPart *> loaded = ::loadWindowPartModule(directory);
         makeWindowPart = loaded ? *loaded : nullptr;
         moduleFailed = !loaded;
         if (moduleFailed)
-            writeError(QStringLiteral("orvalen: ") + errorText(loaded.error()));
+            writeError(u"orvalen: " + errorText(loaded.error()));
     }
     return makeWindowPart;
 }
 
 WindowPart *DesktopPlatform::windowPart()
 {
-    if (!part && loadWindowPartModule()) {
-        const QString platform = displayPlatform().value_or(QStringLiteral("offscreen"));
-        part.reset(makeWindowPart(platform.toUtf8().constData()));
-    }
+    if (!part && loadWindowPartModule())
+        part.reset(makeWindowPart(displayPlatform().value_or("offscreen").c_str()));
     return part.get();
 }
 
@@ -217,14 +210,14 @@ void DesktopPlatform::startDisplayTrial()
         foundDisplay = std::async(std::launch::async, findDisplayPlatform).share();
 }
 
-const Result<QString> &DesktopPlatform::displayTrial()
+const Result<std::string> &DesktopPlatform::displayTrial()
 {
     startDisplayTrial();
     return foundDisplay.get();
 }
 
-std::optional<QString> DesktopPlatform::displayPlatform()
+std::optional<std::string> DesktopPlatform::displayPlatform()
 {
-    const Result<QString> &found = displayTrial();
+    const Result<std::string> &found = displayTrial();
     return found ? std::optional(*found) : std::nullopt;
 }

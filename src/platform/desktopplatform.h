@@ -1,13 +1,12 @@
 #pragma once
 
-#include "jobs/windowpart.h"
+#include "windowpart.h"
 
 #include <future>
 #include <memory>
 #include <mutex>
 
 class CompanionLink;
-class QObject;
 
 // The platform services of a Linux desktop. The toolkit's graphical part is loaded only when
 // a window or a message box is really shown, so the command-line road runs without a display
@@ -19,20 +18,22 @@ public:
     // program's directory. With `waitForConversions`, a batch ends only once its conversions
     // have, and SIGINT, SIGTERM and SIGHUP stop them instead of ending the program: make it
     // before any thread starts, which would otherwise take those signals.
-    DesktopPlatform(const QByteArrayList &arguments, const QByteArray &programDirectory,
+    DesktopPlatform(const std::vector<std::string> &arguments, std::string programDirectory,
                     bool waitForConversions = false);
     ~DesktopPlatform() override;
 
-    QStringList arguments() const override;
-    QString programDirectory() const override;
+    TextList arguments() const override;
+    std::u16string programDirectory() const override;
     Result<void> launch(const EncoderCall &call) override;
     BatchAnswer finishBatch() override;
-    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override;
-    void tellBatch(const QString &text) override;
-    void writeError(const QString &text) override;
+    MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text,
+                             MessageStyle style) override;
+    void tellBatch(const std::u16string &text) override;
+    void writeError(const std::u16string &text) override;
     void endProgram(int exitStatus) override;
-    std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
-                                            const QString &filter) override;
+    std::optional<std::u16string> chooseFileToOpen(const BoxOwner *owner,
+                                                   const std::u16string &title,
+                                                   const std::u16string &filter) override;
 
     // Whether there is a display that windows and message boxes can be shown on, or what is
     // missing.
@@ -45,7 +46,7 @@ public:
     // Shows the main window until the program ends; returns the exit status. Files given
     // are offered for conversion as a drop of them on the window would be. Its batches are
     // handed over and followed aside: a companion that fails them is told in a box.
-    int showMainWindow(const QStringList &offeredFiles);
+    int showMainWindow(const TextList &offeredFiles);
 
 private:
     // Where the threads that follow the window's batches tell what went wrong: the main
@@ -53,7 +54,7 @@ private:
     struct FailureMailbox
     {
         std::mutex mutex;
-        QObject *receiver = nullptr;
+        WindowPart *window = nullptr;
     };
 
     // On the command line, with standard error on a terminal: the user reads it there, and
@@ -62,15 +63,15 @@ private:
     void tellAside(const BatchAnswer &answer);
     void stop();
     void startDisplayTrial();
-    const Result<QString> &displayTrial();
-    std::optional<QString> displayPlatform();
+    const Result<std::string> &displayTrial();
+    std::optional<std::string> displayPlatform();
     bool loadWindowPartModule();
     WindowPart *windowPart();
 
-    QStringList userArguments;
-    QString directory;
+    TextList userArguments;
+    std::string directory;
     bool waits;
-    std::shared_future<Result<QString>> foundDisplay;
+    std::shared_future<Result<std::string>> foundDisplay;
     MakeWindowPart *makeWindowPart = nullptr;
     bool moduleFailed = false;
     std::unique_ptr<WindowPart> part;

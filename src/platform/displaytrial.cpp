@@ -1,15 +1,15 @@
 #include "displaytrial.h"
 
+#include "environment.h"
 #include "jobs/filenamebytes.h"
 #include "unixsocket.h"
-
-#include <QDir>
-#include <QLibraryInfo>
-#include <QStringList>
 
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
+
+#include <dirent.h>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -34,25 +34,25 @@ bool xServerAnswers()
     return answered.wait_for(TrialTime) == std::future_status::ready && answered.get();
 }
 
-QByteArray waylandSocketPath()
+std::string waylandSocketPath()
 {
-    const QByteArray display = qgetenv("WAYLAND_DISPLAY");
-    if (display.startsWith('/'))
+    const std::string display = environmentValue("WAYLAND_DISPLAY");
+    if (display.starts_with('/'))
         return display;
-    return qgetenv("XDG_RUNTIME_DIR") + '/' + (display.isEmpty() ? "wayland-0" : display);
+    return environmentValue("XDG_RUNTIME_DIR") + '/' + (display.empty() ? "wayland-0" : display);
 }
 
 // Connects to the compositor and asks for a sync (object 1, request 0, new callback 2);
 // a compositor answers at once.
 Result<void> waylandCompositorAnswers()
 {
-    const QByteArray path = waylandSocketPath();
+    const std::string path = waylandSocketPath();
     const Result<UniqueFd> connected =
-        connectUnixSocket(path, Error::What::DisplayNotAnswering, QDeadlineTimer(TrialTime));
+        connectUnixSocket(path, Error::What::DisplayNotAnswering, Deadline(TrialTime));
     if (!connected)
         return connected.error();
     const int socket = connected->get();
-    const quint32 sync[] = {1, 12u << 16, 2};
+    const std::uint32_t sync[] = {1, 12u << 16, 2};
     pollfd watched = {socket, POLLIN, 0};
     char reply[8];
     const bool answers = ::send(socket, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync &&
@@ -63,37 +63,51 @@ Result<void> waylandCompositorAnswers()
     return {};
 }
 
+// Looked for where the toolkit the window module was built with keeps its plugins.
 bool waylandPluginInstalled()
 {
-    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
-                         QStringLiteral("/platforms"));
-    return !platforms.entryList({QStringLiteral("libqwayland*.so")}, QDir::Files).isEmpty();
+    DIR *platforms = ::opendir(ORVALEN_QT_PLUGINS "/platforms");
+    bool found = false;
+    while (const dirent *entry = platforms && !found ? ::readdir(platforms) : nullptr) {
+        const std::string_view name = entry->d_name;
+        found = name.starts_with("libqwayland") && name.ends_with(".so");
+    }
+    if (platforms)
+        ::closedir(platforms);
+    return found;
 }
 
 // The platforms to try, in order: those QT_QPA_PLATFORM names, or else the sessions that
 // the environment announces.
-QStringList candidatePlatforms()
+std::vector<std::string> candidatePlatforms()
 {
-    if (const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM"); !chosen.isEmpty())
-        return chosen.split(u';', Qt::SkipEmptyParts);
-    QStringList candidates;
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-        candidates.append(QStringLiteral("wayland"));
-    if (qEnvironmentVariableIsSet("DISPLAY"))
-        candidates.append(QStringLiteral("xcb"));
+    std::vector<std::string> candidates;
+    const std::string chosen = environmentValue("QT_QPA_PLATFORM");
+    for (std::size_t start = 0; start < chosen.size();) {
+        const std::size_t end = std::min(chosen.find(';', start), chosen.size());
+        if (end > start)
+            candidates.push_back(chosen.substr(start, end - start));
+        start = end + 1;
+    }
+    if (!chosen.empty())
+        return candidates;
+    if (isEnvironmentSet("WAYLAND_DISPLAY"))
+        candidates.emplace_back("wayland");
+    if (isEnvironmentSet("DISPLAY"))
+        candidates.emplace_back("xcb");
     return candidates;
 }
 
 // Whether windows can be shown on the platform, or what is missing.
-Result<void> displayAnswers(const QString &platform)
+Result<void> displayAnswers(const std::string &platform)
 {
-    const QString name = platform.section(u':', 0, 0);
-    if (name == QLatin1String("xcb")) {
-        if (qEnvironmentVariableIsSet("DISPLAY") && xServerAnswers())
+    const std::string name = platform.substr(0, platform.find(':'));
+    if (name == "xcb") {
+        if (isEnvironmentSet("DISPLAY") && xServerAnswers())
             return {};
         return Error{Error::What::NoDisplay};
     }
-    if (name.startsWith(QLatin1String("wayland"))) {
+    if (name.starts_with("wayland")) {
         // Without a compositor the plugin would not help: that is told first.
         if (Result<void> answers = waylandCompositorAnswers(); !answers)
             return answers;
@@ -107,10 +121,10 @@ Result<void> displayAnswers(const QString &platform)
 
 } // namespace
 
-Result<QString> findDisplayPlatform()
+Result<std::string> findDisplayPlatform()
 {
     Error missing{Error::What::NoDisplay};
-    for (const QString &platform : candidatePlatforms()) {
+    for (const std::string &platform : candidatePlatforms()) {
         const Result<void> answers = displayAnswers(platform);
         if (answers)
             return platform;

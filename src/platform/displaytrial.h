@@ -2,7 +2,7 @@
 
 #include "jobs/error.h"
 
-#include <QString>
+#include <string>
 
 // The toolkit platform that windows can be shown on ("xcb", "wayland", or what
 // QT_QPA_PLATFORM names), once its display has answered a trial connection. A display that
@@ -10,4 +10,4 @@
 // an X server that hangs, or a Wayland socket without a compositor. Otherwise, what is
 // missing: where the session announces Wayland, the compositor's answer or the toolkit's
 // Wayland plugin; or else any display.
-Result<QString> findDisplayPlatform();
+Result<std::string> findDisplayPlatform();

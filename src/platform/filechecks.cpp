@@ -7,17 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Result<void> checkExecutable(const QByteArray &path, Error::What what)
+Result<void> checkExecutable(const std::string &path, Error::What what)
 {
     struct stat status = {};
     int error = 0;
-    if (::stat(path.constData(), &status) < 0)
+    if (::stat(path.c_str(), &status) < 0)
         error = errno;
     else if (S_ISDIR(status.st_mode))
         error = EISDIR;
     else if (!S_ISREG(status.st_mode))
         error = EACCES;
-    else if (::access(path.constData(), X_OK) < 0)
+    else if (::access(path.c_str(), X_OK) < 0)
         error = errno;
     if (error != 0)
         return Error{what, error, fileNameFromBytes(path)};

@@ -66,9 +66,9 @@ int SpawnPlan::make(const ProcessSetup &setup)
         error != 0 || (error = ::posix_spawnattr_setsigdefault(&attributes, &all)) != 0 ||
         (error = ::posix_spawnattr_setsigmask(&attributes, &none)) != 0)
         return error;
-    if (!setup.workingDirectory.isEmpty()) {
+    if (!setup.workingDirectory.empty()) {
         if (const int error = ::posix_spawn_file_actions_addchdir_np(
-                &actions, setup.workingDirectory.constData()))
+                &actions, setup.workingDirectory.c_str()))
             return error;
     }
     return placeDescriptors(setup);
@@ -83,7 +83,7 @@ int SpawnPlan::placeDescriptors(const ProcessSetup &setup)
         if (const int error = placeStream(source, target++))
             return error;
     }
-    for (qsizetype i = 0; i < setup.inherited.size(); ++i) {
+    for (std::size_t i = 0; i < setup.inherited.size(); ++i) {
         sources.emplace_back(::fcntl(setup.inherited[i], F_DUPFD_CLOEXEC, firstFree));
         if (!sources.back().isValid())
             return errno;
@@ -109,19 +109,20 @@ int SpawnPlan::placeStream(int source, int target)
 
 } // namespace
 
-Result<pid_t> startProcess(const QByteArray &program, const QByteArrayList &arguments,
+Result<pid_t> startProcess(const std::string &program, const std::vector<std::string> &arguments,
                            const ProcessSetup &setup, Error::What what)
 {
     SpawnPlan plan;
     int error = plan.make(setup);
     pid_t child = -1;
     if (error == 0) {
-        QByteArrayList strings = QByteArrayList{program} + arguments;
+        std::vector<std::string> strings{program};
+        strings.insert(strings.end(), arguments.begin(), arguments.end());
         std::vector<char *> argv;
-        for (QByteArray &string : strings)
+        for (std::string &string : strings)
             argv.push_back(string.data());
         argv.push_back(nullptr);
-        error = ::posix_spawn(&child, program.constData(), &plan.actions, &plan.attributes,
+        error = ::posix_spawn(&child, program.c_str(), &plan.actions, &plan.attributes,
                               argv.data(), environ);
     }
     if (error != 0)

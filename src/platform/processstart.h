@@ -2,8 +2,8 @@
 
 #include "jobs/error.h"
 
-#include <QByteArrayList>
-#include <QList>
+#include <string>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -19,11 +19,11 @@ struct StandardStreams
 struct ProcessSetup
 {
     // Where it starts; empty for our own working directory.
-    QByteArray workingDirectory;
+    std::string workingDirectory;
     StandardStreams streams;
     // Descriptors of ours that it gets as 3, 4, ... in this order; every other one of ours
     // is closed in it.
-    QList<int> inherited;
+    std::vector<int> inherited;
 };
 
 // The number that the first descriptor of ProcessSetup::inherited gets in the program.
@@ -33,5 +33,5 @@ inline constexpr int FirstInheritedDescriptor = 3;
 // a shell, in a session of its own, with every signal's disposition and the signal mask at
 // their defaults. Returns the child, which the caller reaps, or the errno of what failed,
 // the exec included, as an error of the given `what` naming the program.
-Result<pid_t> startProcess(const QByteArray &program, const QByteArrayList &arguments,
+Result<pid_t> startProcess(const std::string &program, const std::vector<std::string> &arguments,
                            const ProcessSetup &setup, Error::What what);

@@ -1,5 +1,6 @@
 #include "runtimedirectory.h"
 
+#include "environment.h"
 #include "jobs/filenamebytes.h"
 #include "uniquefd.h"
 
@@ -12,44 +13,44 @@
 
 namespace {
 
-Error unusable(const QByteArray &path, int number)
+Error unusable(const std::string &path, int number)
 {
     return {Error::What::RuntimeFolderUnusable, number, fileNameFromBytes(path)};
 }
 
 // Whether the folder can hold our locks and socket, making it if it is missing.
-Result<QByteArray> usableFolder(const QByteArray &path)
+Result<std::string> usableFolder(const std::string &path)
 {
-    if (::mkdir(path.constData(), 0700) < 0 && errno != EEXIST)
+    if (::mkdir(path.c_str(), 0700) < 0 && errno != EEXIST)
         return unusable(path, errno);
     struct stat status = {};
-    if (::lstat(path.constData(), &status) < 0)
+    if (::lstat(path.c_str(), &status) < 0)
         return unusable(path, errno);
     if (!S_ISDIR(status.st_mode))
         return unusable(path, ENOTDIR);
     if (status.st_uid != ::getuid() || (status.st_mode & 077) != 0)
         return Error{Error::What::RuntimeFolderNotPrivate, 0, fileNameFromBytes(path)};
     // A read-only or full disk shows when a file cannot be made there.
-    const UniqueFd probe(::open(path.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    const UniqueFd probe(::open(path.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
     if (!probe.isValid() && errno != EOPNOTSUPP && errno != EISDIR) // a disk without unnamed files
         return unusable(path, errno);
     return path;
 }
 
-QByteArray cacheFolder()
+std::string cacheFolder()
 {
-    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
-    if (cache.startsWith('/'))
+    const std::string cache = environmentValue("XDG_CACHE_HOME");
+    if (cache.starts_with('/'))
         return cache;
-    QByteArray home = qgetenv("HOME");
-    if (home.isEmpty()) {
+    std::string home = environmentValue("HOME");
+    if (home.empty()) {
         const passwd *user = ::getpwuid(::getuid());
-        home = user ? QByteArray(user->pw_dir) : QByteArray();
+        home = user ? user->pw_dir : "";
     }
     return home + "/.cache";
 }
 
-QByteArray hostName()
+std::string hostName()
 {
     char name[256] = {};
     ::gethostname(name, sizeof name - 1);
@@ -58,21 +59,21 @@ QByteArray hostName()
 
 } // namespace
 
-Result<QByteArray> privateRuntimeDirectory()
+Result<std::string> privateRuntimeDirectory()
 {
     Error failure{Error::What::RuntimeFolderUnusable};
-    const QByteArray base = qgetenv("XDG_RUNTIME_DIR");
-    if (!base.isEmpty()) {
-        const Result<QByteArray> folder = usableFolder(base + "/orvalen");
+    const std::string base = environmentValue("XDG_RUNTIME_DIR");
+    if (!base.empty()) {
+        const Result<std::string> folder = usableFolder(base + "/orvalen");
         if (folder)
             return folder;
         failure.causes.push_back(folder.error());
     }
-    const QByteArray cache = cacheFolder();
+    const std::string cache = cacheFolder();
     // Made here if missing; a failure shows in the check of the folder inside.
-    ::mkdir(cache.constData(), 0700);
-    ::mkdir((cache + "/orvalen").constData(), 0700);
-    const Result<QByteArray> folder = usableFolder(cache + "/orvalen/runtime-" + hostName());
+    ::mkdir(cache.c_str(), 0700);
+    ::mkdir((cache + "/orvalen").c_str(), 0700);
+    const Result<std::string> folder = usableFolder(cache + "/orvalen/runtime-" + hostName());
     if (folder)
         return folder;
     failure.causes.push_back(folder.error());

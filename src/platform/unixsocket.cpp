@@ -1,6 +1,7 @@
 #include "unixsocket.h"
 
 #include "jobs/filenamebytes.h"
+#include "pathparts.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -21,23 +22,22 @@ constexpr int ConnectRetryMilliseconds = 5;
 class SocketAddress
 {
 public:
-    explicit SocketAddress(const QByteArray &path)
+    explicit SocketAddress(const std::string &path)
     {
-        QByteArray reachable = path;
-        if (path.size() >= qsizetype(sizeof address.sun_path)) {
-            const qsizetype slash = path.lastIndexOf('/');
-            folder.reset(::open(slash > 0 ? path.first(slash).constData() : "/",
-                                O_PATH | O_DIRECTORY | O_CLOEXEC));
+        std::string reachable = path;
+        if (path.size() >= sizeof address.sun_path) {
+            folder.reset(::open(folderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
             if (!folder.isValid())
                 return;
-            reachable = "/proc/self/fd/" + QByteArray::number(folder.get()) + path.sliced(slash);
+            reachable = "/proc/self/fd/" + std::to_string(folder.get()) + '/' +
+                        std::string(fileNameOf(path));
         }
-        if (reachable.size() >= qsizetype(sizeof address.sun_path)) {
+        if (reachable.size() >= sizeof address.sun_path) {
             errno = ENAMETOOLONG;
             return;
         }
         address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, reachable.constData(), reachable.size());
+        std::memcpy(address.sun_path, reachable.data(), reachable.size());
     }
 
     bool isValid() const { return address.sun_family == AF_UNIX; }
@@ -50,7 +50,7 @@ private:
 
 // A new socket, made ready by the given call on the address.
 template <typename Ready>
-Result<UniqueFd> socketAt(const QByteArray &path, int flags, Error::What what, Ready ready)
+Result<UniqueFd> socketAt(const std::string &path, int flags, Error::What what, Ready ready)
 {
     const SocketAddress address(path);
     UniqueFd socket;
@@ -63,8 +63,8 @@ Result<UniqueFd> socketAt(const QByteArray &path, int flags, Error::What what, R
 
 } // namespace
 
-Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what,
-                                   const QDeadlineTimer &deadline)
+Result<UniqueFd> connectUnixSocket(const std::string &path, Error::What what,
+                                   const Deadline &deadline)
 {
     return socketAt(path, SOCK_NONBLOCK, what, [&deadline](int socket, const sockaddr *address) {
         for (;;) {
@@ -82,9 +82,9 @@ Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what,
     });
 }
 
-Result<UniqueFd> listenOnUnixSocket(const QByteArray &path, Error::What what)
+Result<UniqueFd> listenOnUnixSocket(const std::string &path, Error::What what)
 {
-    ::unlink(path.constData());
+    ::unlink(path.c_str());
     return socketAt(path, SOCK_NONBLOCK, what, [](int socket, const sockaddr *address) {
         return ::bind(socket, address, sizeof(sockaddr_un)) == 0 &&
                ::listen(socket, SOMAXCONN) == 0;

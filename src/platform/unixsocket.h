@@ -3,8 +3,9 @@
 #include "jobs/error.h"
 #include "uniquefd.h"
 
-#include <QByteArray>
-#include <QDeadlineTimer>
+#include "deadline.h"
+
+#include <string>
 
 // Paths of any length work, through /proc when they do not fit in a socket address. A
 // failure is told with the given `what`, the errno and the path.
@@ -12,9 +13,9 @@
 // A stream socket connected to the one at the path. It does not block and closes on exec. A
 // listener whose queue is full is tried again until the deadline, then given up on with
 // ETIMEDOUT.
-Result<UniqueFd> connectUnixSocket(const QByteArray &path, Error::What what,
-                                   const QDeadlineTimer &deadline);
+Result<UniqueFd> connectUnixSocket(const std::string &path, Error::What what,
+                                   const Deadline &deadline);
 
 // A stream socket that listens at the path, replacing a stale socket file there. It does
 // not block and closes on exec.
-Result<UniqueFd> listenOnUnixSocket(const QByteArray &path, Error::What what);
+Result<UniqueFd> listenOnUnixSocket(const std::string &path, Error::What what);

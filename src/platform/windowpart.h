@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversionrequest.h"
-#include "platform.h"
+#include "jobs/conversionrequest.h"
+#include "jobs/platform.h"
 
 #include <functional>
 
@@ -14,7 +14,7 @@ class BatchControl
 public:
     virtual bool isRunning() const = 0;
     virtual void stop() = 0;
-    virtual void stop(qsizetype row) = 0;
+    virtual void stop(std::size_t row) = 0;
     // The window is gone; the batch has nothing more to show.
     virtual void windowClosed() = 0;
 
@@ -29,13 +29,13 @@ class BatchView
 public:
     virtual void addConversion(const ConversionRequest &request) = 0;
     // The encoder's progress (0 to 100; nothing while unknown) and its latest lines.
-    virtual void showProgress(qsizetype row, std::optional<int> percent,
-                              const QStringList &lines) = 0;
+    virtual void showProgress(std::size_t row, std::optional<int> percent,
+                              const TextList &lines) = 0;
     // The conversion's encoder runs, or how it ended or why it never started.
-    virtual void showState(qsizetype row, const ConversionOutcome &state) = 0;
+    virtual void showState(std::size_t row, const ConversionOutcome &state) = 0;
     // Something the user is told about the whole batch; the window comes to the front.
-    virtual void addNote(const QString &text) = 0;
-    virtual void showSummary(const QString &summary) = 0;
+    virtual void addNote(const std::u16string &text) = 0;
+    virtual void showSummary(const std::u16string &summary) = 0;
     // The batch has ended: its window closes, or stays until the user closes it.
     virtual void showEnd(bool keepOpen) = 0;
 
@@ -57,12 +57,13 @@ public:
 
     // As Platform::messageBox, without writing to standard error. The box closes as Cancel
     // would once `closedBy` becomes readable; -1 for no such descriptor.
-    virtual MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style,
-                                     int closedBy) = 0;
+    virtual MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text,
+                                     MessageStyle style, int closedBy) = 0;
 
     // As Platform::chooseFileToOpen.
-    virtual std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
-                                                    const QString &filter) = 0;
+    virtual std::optional<std::u16string> chooseFileToOpen(const BoxOwner *owner,
+                                                           const std::u16string &title,
+                                                           const std::u16string &filter) = 0;
 
     // As Platform::endProgram.
     virtual void endProgram(int exitStatus) = 0;
@@ -70,7 +71,11 @@ public:
     // Shows the main window, which works through the platform, and runs until the program
     // ends; returns its exit status. Files given are offered for conversion as a drop of them
     // on the window would be.
-    virtual int runMainWindow(Platform &platform, const QStringList &offeredFiles) = 0;
+    virtual int runMainWindow(Platform &platform, const TextList &offeredFiles) = 0;
+
+    // Has the call made on the main window's thread, from its event loop, while it runs;
+    // callable from any thread.
+    virtual void callOnWindowThread(std::function<void()> call) = 0;
 
     // Makes the application object, unless one exists, so that an event loop can run.
     virtual void prepareEventLoop() = 0;
@@ -82,7 +87,7 @@ public:
     // Tells the desktop's notification service, if one runs, that a batch has ended, without
     // waiting: `sent` is called from the event loop once the notice has gone (or could not
     // go), unless `context` is gone by then.
-    virtual void notifyDesktop(const QString &text, QObject *context,
+    virtual void notifyDesktop(const std::u16string &text, QObject *context,
                                std::function<void()> sent) = 0;
 };
 

@@ -1,16 +1,18 @@
 #include "windowpartloader.h"
 
+#include "jobs/filenamebytes.h"
+
 #include <dlfcn.h>
 
-Result<MakeWindowPart *> loadWindowPartModule(const QByteArray &programDirectory)
+Result<MakeWindowPart *> loadWindowPartModule(const std::string &programDirectory)
 {
-    const QByteArray path = programDirectory + WindowPartModule;
+    const std::string path = programDirectory + WindowPartModule;
     // Never closed: the toolkit it loads stays until the program ends.
-    void *module = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
+    void *module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     auto *make = module
                      ? reinterpret_cast<MakeWindowPart *>(::dlsym(module, MakeWindowPartFunction))
                      : nullptr;
     if (!make)
-        return Error{Error::What::WindowModuleNotLoaded, 0, QString::fromLocal8Bit(::dlerror())};
+        return Error{Error::What::WindowModuleNotLoaded, 0, fileNameFromBytes(::dlerror())};
     return make;
 }

@@ -3,8 +3,10 @@
 #include "jobs/exitstatus.h"
 #include "platform/desktopplatform.h"
 #include "platform/programlocation.h"
+#include "platform/standarderror.h"
 #include "usage.h"
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -37,7 +39,7 @@ std::optional<int> refuseStrayOption(int argc, char *argv[], int firstName)
                      isKnownOption(argv[i]) ? "ここでは使えないオプションです"
                                             : "知らないオプションです",
                      argv[i]);
-        const QByteArrayView usage = *optionReply("--help");
+        const std::string_view usage = *optionReply("--help");
         std::fwrite(usage.data(), 1, usage.size(), stderr);
         return ExitStatus::UnknownOption;
     }
@@ -45,12 +47,12 @@ std::optional<int> refuseStrayOption(int argc, char *argv[], int firstName)
 }
 
 // Shows the main window, which first offers the given files for conversion.
-int showMainWindow(DesktopPlatform &platform, const QStringList &offeredFiles)
+int showMainWindow(DesktopPlatform &platform, const TextList &offeredFiles)
 {
     platform.prepareWindows();
     if (const Result<void> showable = platform.canShowWindows(); !showable) {
-        platform.writeError(QStringLiteral("orvalen: ") + errorText(showable.error()) +
-                            QStringLiteral("\n使い方: orvalen 変換するファイル..."));
+        platform.writeError(u"orvalen: " + errorText(showable.error()) +
+                            u"\n使い方: orvalen 変換するファイル...");
         return ExitStatus::NoDisplay;
     }
     return platform.showMainWindow(offeredFiles);
@@ -61,7 +63,7 @@ int showMainWindow(DesktopPlatform &platform, const QStringList &offeredFiles)
 int main(int argc, char *argv[])
 {
     if (argc == 2) {
-        if (const std::optional<QByteArrayView> reply = optionReply(argv[1])) {
+        if (const std::optional<std::string_view> reply = optionReply(argv[1])) {
             std::fwrite(reply->data(), 1, reply->size(), stdout);
             return ExitStatus::Success;
         }
@@ -76,7 +78,7 @@ int main(int argc, char *argv[])
     const int firstName = (waits || asks) ? 2 : 1;
     if (const std::optional<int> refused = refuseStrayOption(argc, argv, firstName))
         return *refused;
-    const std::optional<QByteArray> programDirectory = locateProgramDirectory(argv[0]);
+    const Result<std::string> programDirectory = locateProgramDirectory();
     if (!programDirectory) {
         std::fputs("orvalen: プログラムのあるフォルダーがわからないため、"
                    "エンコーダーを見つけられません。\n",
@@ -84,9 +86,9 @@ int main(int argc, char *argv[])
         return ExitStatus::LaunchFailed;
     }
 
-    QByteArrayList arguments;
-    for (int i = firstName; i < argc; ++i)
-        arguments.append(argv[i]);
+    // Error texts the system gives are in the user's language.
+    std::setlocale(LC_ALL, "");
+    const std::vector<std::string> arguments(argv + firstName, argv + argc);
     DesktopPlatform platform(arguments, *programDirectory, waits);
     if (asks)
         return showMainWindow(platform, platform.arguments());

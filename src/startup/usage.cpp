@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr QByteArrayView Usage = R"(使い方: orvalen [--wait | --ask] [ファイル...]
+constexpr std::string_view Usage = R"(使い方: orvalen [--wait | --ask] [ファイル...]
 
 動画や音声のファイルを MP3 ファイルに変換します。変換は FFmpeg が行います。
 
@@ -53,11 +53,11 @@ MP3 はまず隣の隠し一時フォルダー（.名前.mp3.XXXXXX.mp3/）の�
   6  --ask と --wait を一緒に指定しました
 )";
 
-constexpr QByteArrayView Version = "orvalen " ORVALEN_VERSION "\n";
+constexpr std::string_view Version = "orvalen " ORVALEN_VERSION "\n";
 
 } // namespace
 
-std::optional<QByteArrayView> optionReply(QByteArrayView argument)
+std::optional<std::string_view> optionReply(std::string_view argument)
 {
     if (argument == "--help" || argument == "-h")
         return Usage;

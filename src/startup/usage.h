@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QByteArrayView>
+#include <string_view>
 
 #include <optional>
 
 // What "--help", "-h" or "--version", given as the only argument, prints on standard output.
 // Nothing for any other argument: it is a file name. A file named like an option is reached
 // as "./--help".
-std::optional<QByteArrayView> optionReply(QByteArrayView argument);
+std::optional<std::string_view> optionReply(std::string_view argument);
 
 // Given as the first argument: the program returns only once its conversions have ended.
 inline constexpr char WaitOption[] = "--wait";

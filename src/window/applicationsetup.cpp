@@ -1,6 +1,6 @@
 #include "applicationsetup.h"
 
-#include "jobs/toolkitarguments.h"
+#include "platform/toolkitarguments.h"
 #include "version.h"
 
 #include <QApplication>
@@ -55,7 +55,7 @@ std::unique_ptr<QApplication> makeApplication(const QString &displayPlatform)
     // text would otherwise wait for.
     std::future<FcBool> fonts = std::async(std::launch::async, FcInit);
     const ToolkitArguments toolkit =
-        toolkitArguments({"orvalen", "-platform", displayPlatform.toUtf8()});
+        toolkitArguments({"orvalen", "-platform", displayPlatform.toStdString()});
     auto application = std::make_unique<QApplication>(toolkit.count, toolkit.values);
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(ORVALEN_VERSION));

@@ -1,6 +1,7 @@
 #include "conversionrow.h"
 
 #include "jobs/batchcounts.h"
+#include "qttext.h"
 #include "wrappedtext.h"
 
 #include <QDir>
@@ -40,19 +41,19 @@ void keepPlaceWhenHidden(QWidget *widget)
     widget->setSizePolicy(policy);
 }
 
-QString wholePath(const QString &workingDirectory, const QString &name)
+QString wholePath(const std::u16string &workingDirectory, const std::u16string &name)
 {
-    return QDir::cleanPath(QDir(workingDirectory).filePath(name));
+    return QDir::cleanPath(QDir(toQString(workingDirectory)).filePath(toQString(name)));
 }
 
 // What a row says below itself of an end; after a failure, that the output is untouched.
 std::optional<QString> endDetails(const ConversionOutcome &outcome, const QStringList &lines)
 {
     if (outcome.kind == ConversionOutcome::Kind::Refused)
-        return outcome.text();
+        return toQString(outcome.text());
     if (outcome.kind != ConversionOutcome::Kind::Failed)
         return std::nullopt;
-    QString text = outcome.text() + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
+    QString text = toQString(outcome.text()) + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
     if (!lines.isEmpty())
         text += QStringLiteral("\n\nエンコーダーの最後の出力:\n") + lines.join(u'\n');
     return text;
@@ -63,7 +64,7 @@ std::optional<QString> endDetails(const ConversionOutcome &outcome, const QStrin
 ConversionRow::ConversionRow(const ConversionRequest &request, std::function<void()> stop,
                              QWidget *parent)
     : QWidget(parent), progress(new QProgressBar(this)),
-      state(new QLabel(stateText(std::nullopt), this)), stopButton(new QToolButton(this))
+      state(new QLabel(toQString(stateText(std::nullopt)), this)), stopButton(new QToolButton(this))
 {
     const QString input = wholePath(request.workingDirectory, request.call.input);
     const QString output = wholePath(request.workingDirectory, request.call.output);
@@ -73,7 +74,7 @@ ConversionRow::ConversionRow(const ConversionRequest &request, std::function<voi
     progress->setRange(0, 0);
     progress->setFixedWidth(em * 7);
     state->setMinimumWidth(fontMetrics().horizontalAdvance(
-        stateText(ConversionOutcome{ConversionOutcome::Kind::Refused})));
+        toQString(stateText(ConversionOutcome{ConversionOutcome::Kind::Refused}))));
     stopButton->setText(QStringLiteral("中止"));
     // Rows line up whether or not their bar and button show.
     keepPlaceWhenHidden(progress);
@@ -103,7 +104,7 @@ void ConversionRow::showProgress(std::optional<int> percent, const QStringList &
 
 void ConversionRow::showState(const ConversionOutcome &outcome)
 {
-    state->setText(stateText(outcome));
+    state->setText(toQString(stateText(outcome)));
     if (!outcome.hasEnded())
         return;
     stopButton->hide();

@@ -2,6 +2,7 @@
 
 #include "applicationsetup.h"
 #include "conversionrow.h"
+#include "qttext.h"
 #include "wrappedtext.h"
 
 #include <QApplication>
@@ -56,21 +57,21 @@ void ConversionWindow::addConversion(const ConversionRequest &request)
 {
     const qsizetype row = conversions.size();
     auto *conversion = new ConversionRow(
-        request, [this, row] { control.stop(row); }, list->widget());
+        request, [this, row] { control.stop(std::size_t(row)); }, list->widget());
     conversions.append(conversion);
     rows->insertWidget(rows->count() - 1, conversion);
     fitLater();
 }
 
-void ConversionWindow::showProgress(qsizetype row, std::optional<int> percent,
-                                    const QStringList &lines)
+void ConversionWindow::showProgress(std::size_t row, std::optional<int> percent,
+                                    const TextList &lines)
 {
-    conversions.at(row)->showProgress(percent, lines);
+    conversions.at(qsizetype(row))->showProgress(percent, toQStringList(lines));
 }
 
-void ConversionWindow::showState(qsizetype row, const ConversionOutcome &state)
+void ConversionWindow::showState(std::size_t row, const ConversionOutcome &state)
 {
-    conversions.at(row)->showState(state);
+    conversions.at(qsizetype(row))->showState(state);
     if (state.hasEnded())
         fitLater();
     // Closed while it ran: it goes once nothing runs any more, from the event loop, once its
@@ -79,9 +80,9 @@ void ConversionWindow::showState(qsizetype row, const ConversionOutcome &state)
         QTimer::singleShot(0, this, &ConversionWindow::close);
 }
 
-void ConversionWindow::addNote(const QString &text)
+void ConversionWindow::addNote(const std::u16string &text)
 {
-    noted.append(text);
+    noted.append(toQString(text));
     notes->setText(noted.join(u'\n'));
     notes->show();
     fitLater();
@@ -89,10 +90,10 @@ void ConversionWindow::addNote(const QString &text)
     activateWindow();
 }
 
-void ConversionWindow::showSummary(const QString &text)
+void ConversionWindow::showSummary(const std::u16string &text)
 {
-    summary->setText(text);
-    setWindowTitle(text + QStringLiteral(" - ") + applicationTitle());
+    summary->setText(toQString(text));
+    setWindowTitle(toQString(text) + QStringLiteral(" - ") + applicationTitle());
 }
 
 void ConversionWindow::showEnd(bool keepOpen)

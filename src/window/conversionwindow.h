@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/windowpart.h"
+#include "platform/windowpart.h"
 
 #include <QDialog>
 
@@ -23,10 +23,11 @@ public:
     explicit ConversionWindow(BatchControl &control);
 
     void addConversion(const ConversionRequest &request) override;
-    void showProgress(qsizetype row, std::optional<int> percent, const QStringList &lines) override;
-    void showState(qsizetype row, const ConversionOutcome &state) override;
-    void addNote(const QString &text) override;
-    void showSummary(const QString &summary) override;
+    void showProgress(std::size_t row, std::optional<int> percent,
+                      const TextList &lines) override;
+    void showState(std::size_t row, const ConversionOutcome &state) override;
+    void addNote(const std::u16string &text) override;
+    void showSummary(const std::u16string &summary) override;
     void showEnd(bool keepOpen) override;
 
     // Escape closes the window once nothing runs; it never stops a batch.

@@ -1,8 +1,9 @@
 #include "desktopwindowpart.h"
 
 #include "applicationsetup.h"
-#include "jobs/standarderror.h"
 #include "messagedialog.h"
+#include "platform/standarderror.h"
+#include "qttext.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +25,12 @@ MessageDialog::Icon iconOf(MessageStyle style)
     return MessageDialog::Icon::None;
 }
 
+// The window that an owner of boxes is: the main window.
+QWidget *windowOf(const BoxOwner *owner)
+{
+    return const_cast<QWidget *>(dynamic_cast<const QWidget *>(owner));
+}
+
 } // namespace
 
 DesktopWindowPart::DesktopWindowPart(QString platformName)
@@ -33,11 +40,12 @@ DesktopWindowPart::DesktopWindowPart(QString platformName)
 
 DesktopWindowPart::~DesktopWindowPart() = default;
 
-MessageAnswer DesktopWindowPart::messageBox(QWidget *parent, const QString &text,
+MessageAnswer DesktopWindowPart::messageBox(const BoxOwner *owner, const std::u16string &text,
                                             MessageStyle style, int closedBy)
 {
     application();
-    MessageDialog box(parent, text, iconOf(style), style == MessageStyle::OkCancelQuestion);
+    MessageDialog box(windowOf(owner), toQString(text), iconOf(style),
+                      style == MessageStyle::OkCancelQuestion);
     std::optional<QSocketNotifier> closer;
     if (closedBy >= 0) {
         closer.emplace(closedBy, QSocketNotifier::Read);
@@ -46,11 +54,12 @@ MessageAnswer DesktopWindowPart::messageBox(QWidget *parent, const QString &text
     return box.exec() == QDialog::Accepted ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
-std::optional<QString> DesktopWindowPart::chooseFileToOpen(QWidget *parent, const QString &title,
-                                                           const QString &filter)
+std::optional<std::u16string> DesktopWindowPart::chooseFileToOpen(const BoxOwner *owner,
+                                                                  const std::u16string &title,
+                                                                  const std::u16string &filter)
 {
     application();
-    QFileDialog dialog(parent, title, QString(), filter);
+    QFileDialog dialog(windowOf(owner), toQString(title), QString(), toQString(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -63,11 +72,11 @@ std::optional<QString> DesktopWindowPart::chooseFileToOpen(QWidget *parent, cons
             chosen + QStringLiteral(" : このファイル名は UTF-8 "
                                     "ではない文字を含むため、ここでは選べません。"
                                     "ファイルをウィンドウにドラッグアンドドロップしてください。");
-        writeLineToStandardError(refusal);
-        messageBox(parent, refusal, MessageStyle::OkError, -1);
+        writeLineToStandardError(toText(refusal));
+        messageBox(owner, toText(refusal), MessageStyle::OkError, -1);
         return std::nullopt;
     }
-    return chosen;
+    return toText(chosen);
 }
 
 void DesktopWindowPart::endProgram(int exitStatus)

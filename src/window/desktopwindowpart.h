@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/windowpart.h"
+#include "platform/windowpart.h"
 
 #include <memory>
 
@@ -14,10 +14,11 @@ public:
     explicit DesktopWindowPart(QString displayPlatform);
     ~DesktopWindowPart() override;
 
-    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style,
-                             int closedBy) override;
-    std::optional<QString> chooseFileToOpen(QWidget *parent, const QString &title,
-                                            const QString &filter) override;
+    MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text,
+                             MessageStyle style, int closedBy) override;
+    std::optional<std::u16string> chooseFileToOpen(const BoxOwner *owner,
+                                                   const std::u16string &title,
+                                                   const std::u16string &filter) override;
     void endProgram(int exitStatus) override;
 
 protected:

@@ -14,8 +14,9 @@ std::optional<QStringList> droppedFiles(const QMimeData *data)
         if (!url.isLocalFile())
             return std::nullopt;
         // Percent-encoded bytes that are not UTF-8 stay what they are.
-        paths.append(fileNameFromBytes(
-            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
+        const QByteArray bytes =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        paths.append(QString::fromStdU16String(fileNameFromBytes(bytes.toStdString())));
     }
     return paths;
 }

@@ -13,7 +13,7 @@ class QPushButton;
 
 // The program's only window: one conversion set up by hand, or files dropped on it or
 // opened with it from the desktop.
-class Form1 : public QWidget
+class Form1 : public QWidget, public BoxOwner
 {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ public:
 
     // Converts input into the MP3 beside it with the window's channel and bitrate choices,
     // unless the batch already writes that MP3.
-    JobResult Execute_choosefilename(const QString &input, BatchOutputs &batch);
+    Result<Job> Execute_choosefilename(const QString &input, BatchOutputs &batch);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -48,7 +48,7 @@ private:
     void Command1_Click();
     void inputfn_Change(const QString &text);
     void Execute_Click();
-    qint16 channelCount() const;
+    int channelCount() const;
     void Form_OLEDragDrop(QDropEvent *event);
     void inputfn_OLEDragDrop(QDropEvent *event);
     void convertDroppedFiles(const QStringList &files);

@@ -2,6 +2,7 @@
 #include "form1.h"
 #include "jobs/outputname.h"
 #include "jobs/platform.h"
+#include "qttext.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -41,41 +42,42 @@ void Form1::Form_Load()
 void Form1::Command1_Click()
 {
     // A cancelled dialog leaves the box as it is: the user may have typed a path there.
-    if (const std::optional<QString> chosen =
-            platform.chooseFileToOpen(this, BrowseTitle, toQtFileDialogFilter(BrowseFilter)))
-        inputfn->setText(*chosen);
+    if (const std::optional<std::u16string> chosen = platform.chooseFileToOpen(
+            this, toText(BrowseTitle), toText(toQtFileDialogFilter(BrowseFilter))))
+        inputfn->setText(toQString(*chosen));
 }
 
 void Form1::inputfn_Change(const QString &text)
 {
     // A name too short to derive from empties the box rather than keep a stale name that
     // Start would write over; this never ends the program.
-    outputfn->setText(deriveOutputName(text).value_or(QString()));
+    outputfn->setText(toQString(deriveOutputName(toText(text)).value_or(std::u16string())));
 }
 
 void Form1::Execute_Click()
 {
-    const QString input = inputfn->text();
-    const qint16 channels = channelCount();
-    const QString bitrate = bpscmb->currentText();
-    const QString output = outputfn->text();
-    if (output.isEmpty()) {
-        platform.messageBox(this, NoOutputName, MessageStyle::OkError);
+    const std::u16string input = toText(inputfn->text());
+    const int channels = channelCount();
+    const std::u16string bitrate = toText(bpscmb->currentText());
+    const std::u16string output = toText(outputfn->text());
+    if (output.empty()) {
+        platform.messageBox(this, toText(NoOutputName), MessageStyle::OkError);
         return;
     }
-    const JobResult result = Execute_givenfilename(platform, input, output, channels, bitrate);
-    if (result.status == JobResult::Status::LaunchFailed)
-        reportLaunchFailure(platform, this, result);
+    const Result<Job> job = Execute_givenfilename(platform, input, output, channels, bitrate);
+    if (!job)
+        reportLaunchFailure(platform, this, job.error());
     finishBatch(platform, this);
 }
 
 // Mono is entry 0 and stereo entry 1; nothing selected gives 0.
-qint16 Form1::channelCount() const
+int Form1::channelCount() const
 {
-    return static_cast<qint16>(monostecmb->currentIndex() + 1);
+    return monostecmb->currentIndex() + 1;
 }
 
-JobResult Form1::Execute_choosefilename(const QString &input, BatchOutputs &batch)
+Result<Job> Form1::Execute_choosefilename(const QString &input, BatchOutputs &batch)
 {
-    return convertBesideInput(platform, this, input, batch, channelCount(), bpscmb->currentText());
+    return convertBesideInput(platform, this, toText(input), batch, channelCount(),
+                              toText(bpscmb->currentText()));
 }

@@ -2,6 +2,7 @@
 #include "form1.h"
 #include "jobs/batchoutputs.h"
 #include "jobs/platform.h"
+#include "qttext.h"
 
 #include <QDropEvent>
 #include <QLineEdit>
@@ -80,28 +81,27 @@ void Form1::askToConvert(const QStringList &files)
 void Form1::convertDroppedFiles(const QStringList &files)
 {
     if (files.size() > MostFilesPerDrop) {
-        platform.messageBox(this, QStringLiteral("32個以上のファイルは同時に処理できません"),
+        platform.messageBox(this, u"32個以上のファイルは同時に処理できません",
                             MessageStyle::OkError);
         return;
     }
 
-    QString listing;
+    std::u16string listing;
     for (const QString &file : files)
-        listing += file + QStringLiteral("\r\n");
-    const MessageAnswer answer =
-        platform.messageBox(this, listing + QStringLiteral("以上のファイルを変換開始しますか？"),
-                            MessageStyle::OkCancelQuestion);
+        listing += toText(file) + u"\r\n";
+    const MessageAnswer answer = platform.messageBox(
+        this, listing + u"以上のファイルを変換開始しますか？", MessageStyle::OkCancelQuestion);
     if (answer != MessageAnswer::Ok)
         return;
 
     BatchOutputs batch;
     bool launchFailed = false;
     for (const QString &file : files) {
-        const JobResult result = Execute_choosefilename(file, batch);
-        if (result.status == JobResult::Status::ProgramEnded)
+        const Result<Job> job = Execute_choosefilename(file, batch);
+        if (job && *job == Job::ProgramEnded)
             return;
-        if (result.status == JobResult::Status::LaunchFailed) {
-            reportLaunchFailure(platform, this, result);
+        if (!job) {
+            reportLaunchFailure(platform, this, job.error());
             launchFailed = true;
             break;
         }

@@ -3,6 +3,7 @@
 #include "desktopnotification.h"
 #include "desktopwindowpart.h"
 #include "form1.h"
+#include "qttext.h"
 
 #include <QApplication>
 
@@ -13,14 +14,19 @@ class WindowModule final : public DesktopWindowPart
 public:
     using DesktopWindowPart::DesktopWindowPart;
 
-    int runMainWindow(Platform &platform, const QStringList &offeredFiles) override
+    int runMainWindow(Platform &platform, const TextList &offeredFiles) override
     {
         application();
         Form1 window(platform);
         window.showCentered();
-        if (!offeredFiles.isEmpty())
-            window.askToConvert(offeredFiles);
+        if (!offeredFiles.empty())
+            window.askToConvert(toQStringList(offeredFiles));
         return QApplication::exec();
+    }
+
+    void callOnWindowThread(std::function<void()> call) override
+    {
+        QMetaObject::invokeMethod(qApp, std::move(call), Qt::QueuedConnection);
     }
 
     // The companion's loop ends when it has nothing left to do, not with its last window.
@@ -37,9 +43,10 @@ public:
         return new ConversionWindow(control);
     }
 
-    void notifyDesktop(const QString &text, QObject *context, std::function<void()> sent) override
+    void notifyDesktop(const std::u16string &text, QObject *context,
+                       std::function<void()> sent) override
     {
-        ::notifyDesktop(text, context, std::move(sent));
+        ::notifyDesktop(toQString(text), context, std::move(sent));
     }
 };
 
