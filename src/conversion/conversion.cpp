@@ -4,6 +4,7 @@
 #include "fileidentity.h"
 #include "jobs/filenamebytes.h"
 #include "outputlock.h"
+#include "platform/pathparts.h"
 #include "platform/runtimedirectory.h"
 #include "temporaryoutput.h"
 
@@ -214,10 +215,10 @@ ConversionOutcome Conversion::outcomeOfPublishing(const std::optional<Error> &fa
 // descriptor of its temporary folder: the user is shown the output's folder instead.
 QString Conversion::encoderReason() const
 {
-    const QString given = order.call.output;
+    const QByteArray given = fileNameToBytes(order.call.output);
     return encoderOutput.lastMessage().replace(
         QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
-        given.first(given.lastIndexOf(u'/') + 1));
+        fileNameFromBytes(given.chopped(lastPartOf(given).size())));
 }
 
 #include "moc_conversion.cpp"

@@ -1,6 +1,7 @@
 #include "unixsocket.h"
 
 #include "jobs/filenamebytes.h"
+#include "pathparts.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -25,12 +26,11 @@ public:
     {
         QByteArray reachable = path;
         if (path.size() >= qsizetype(sizeof address.sun_path)) {
-            const qsizetype slash = path.lastIndexOf('/');
-            folder.reset(::open(slash > 0 ? path.first(slash).constData() : "/",
-                                O_PATH | O_DIRECTORY | O_CLOEXEC));
+            folder.reset(::open(folderOf(path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
             if (!folder.isValid())
                 return;
-            reachable = "/proc/self/fd/" + QByteArray::number(folder.get()) + path.sliced(slash);
+            reachable =
+                "/proc/self/fd/" + QByteArray::number(folder.get()) + '/' + lastPartOf(path);
         }
         if (reachable.size() >= qsizetype(sizeof address.sun_path)) {
             errno = ENAMETOOLONG;

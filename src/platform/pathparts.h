@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QByteArray>
+
+// The two parts of a path around its last slash.
+
+// The folder that a path names its last part in: what comes before the last slash, "/" for
+// a name in the root (or a path without a slash).
+QByteArray folderOf(const QByteArray &path);
+
+// The last part of a path: what follows its last slash, all of it when it has none.
+QByteArray lastPartOf(const QByteArray &path);
