@@ -116,7 +116,7 @@ int main(int argc, char *argv[])
     // Reports go to a standard error whose reader may be gone; that must not end us.
     std::signal(SIGPIPE, SIG_IGN);
     // The encoders' start step and the window module lie beside us.
-    const std::optional<QByteArray> directory = locateProgramDirectory(argv[0]);
+    const Result<QByteArray> directory = locateProgramDirectory();
     if (!directory) {
         std::fputs("orvalen-conversion: プログラムのあるフォルダーがわかりません。\n", stderr);
         return 2;

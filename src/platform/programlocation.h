@@ -1,11 +1,10 @@
 #pragma once
 
+#include "jobs/error.h"
+
 #include <QByteArray>
 
-#include <optional>
-
-// The directory that holds the running program, found once at start: through the kernel's
-// link to it, or where that is missing (no /proc), through the name it was started by,
-// resolved against PATH and the working directory. Nothing when neither tells.
-std::optional<QByteArray> locateProgramDirectory(const char *startedAs,
-                                                 const char *kernelLink = "/proc/self/exe");
+// The directory that holds the running program, found once at start through the kernel's
+// link to it. EncoderNotStartable with the system's error number when the link does not
+// resolve: the encoder and every part of the program lie in that directory.
+Result<QByteArray> locateProgramDirectory(const char *kernelLink = "/proc/self/exe");

@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
     const int firstName = (waits || asks) ? 2 : 1;
     if (const std::optional<int> refused = refuseStrayOption(argc, argv, firstName))
         return *refused;
-    const std::optional<QByteArray> programDirectory = locateProgramDirectory(argv[0]);
+    const Result<QByteArray> programDirectory = locateProgramDirectory();
     if (!programDirectory) {
         std::fputs("orvalen: プログラムのあるフォルダーがわからないため、"
                    "エンコーダーを見つけられません。\n",
