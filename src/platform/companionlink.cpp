@@ -22,7 +22,9 @@ constexpr int StopMilliseconds = 10'000;
 
 using Outcomes = QList<std::optional<ConversionOutcome>>;
 
-bool sendWhole(int socket, QByteArrayView bytes, const QDeadlineTimer &deadline)
+// Sends all the bytes by the deadline: CompanionStreamFailed with the system's error number,
+// or CompanionNotAnswering when the companion takes nothing more in time.
+Result<void> sendWhole(int socket, QByteArrayView bytes, const QDeadlineTimer &deadline)
 {
     while (!bytes.isEmpty()) {
         const ssize_t sent =
@@ -34,14 +36,12 @@ bool sendWhole(int socket, QByteArrayView bytes, const QDeadlineTimer &deadline)
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0 && errno != EAGAIN)
-            return false;
+            return Error{Error::What::CompanionStreamFailed, errno};
         pollfd writable = {socket, POLLOUT, 0};
-        if (::poll(&writable, 1, int(deadline.remainingTime())) <= 0) {
-            errno = ETIMEDOUT;
-            return false;
-        }
+        if (::poll(&writable, 1, int(deadline.remainingTime())) <= 0)
+            return Error{Error::What::CompanionNotAnswering, ETIMEDOUT};
     }
-    return true;
+    return {};
 }
 
 // The signals that stop the conversions that we wait for.
@@ -89,7 +89,8 @@ std::optional<Error> awaitAnswers(int stream, QByteArray &incoming, Outcomes &ou
     // Not sent means gone: the reading finds that out.
     const auto stop = [&] {
         if (!stopped)
-            sendWhole(stream, toFrame(StopRequest{}), QDeadlineTimer(AnswerMilliseconds));
+            static_cast<void>(
+                sendWhole(stream, toFrame(StopRequest{}), QDeadlineTimer(AnswerMilliseconds)));
         stopped = true;
         deadline.setRemainingTime(StopMilliseconds);
     };
@@ -153,8 +154,9 @@ BatchAnswer deliver(const CompanionStarter &starter, const QList<ProgramMessage>
         failure = stream.error();
     for (qsizetype i = 0; !failure && i < messages.size(); ++i) {
         // A companion that has ended is found out by the reading.
-        if (!sendWhole(stream->get(), toFrame(messages[i]), QDeadlineTimer(AnswerMilliseconds)) &&
-            errno != EPIPE && errno != ECONNRESET)
+        const Result<void> sent =
+            sendWhole(stream->get(), toFrame(messages[i]), QDeadlineTimer(AnswerMilliseconds));
+        if (!sent && sent.error().number != EPIPE && sent.error().number != ECONNRESET)
             failure = starter.failure(Error::What::CompanionNotAnswering);
     }
     if (!failure)
