@@ -20,7 +20,7 @@ orvalen-conversion     lacks  CompanionLink|CompanionStarter|DesktopPlatform|fin
 orvalen-conversion     needs  ^libQt6Core
 orvalen-conversion     shuns  ^libxcb|^libQt6(Gui|Widgets|DBus)
 orvalen-encoder-start  needs  ^libc\.so
-orvalen-encoder-start  shuns  ^lib(Qt6|stdc\+\+)
+orvalen-encoder-start  shuns  ^libQt6
 orvalen-window.so      holds  Form1::
 orvalen-window.so      lacks  CompanionLink|DesktopPlatform|findDisplayPlatform|ConversionHost|RequestListener
 '
