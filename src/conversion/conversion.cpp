@@ -4,6 +4,7 @@
 #include "fileidentity.h"
 #include "jobs/filenamebytes.h"
 #include "outputlock.h"
+#include "platform/pathparts.h"
 #include "platform/runtimedirectory.h"
 #include "qtnames.h"
 #include "temporaryoutput.h"

@@ -2,6 +2,7 @@
 #include "fileidentity.h"
 
 #include "jobs/filenamebytes.h"
+#include "platform/pathparts.h"
 
 #include <climits>
 #include <cstdlib>
@@ -11,12 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.first(slash);
-}
 
 bool exists(const QByteArray &path)
 {
@@ -38,12 +33,11 @@ QByteArray otherCaseOf(QByteArray name)
 // A folder that does not exist is kept as written.
 QByteArray canonicalPath(const QByteArray &absolute)
 {
-    const qsizetype slash = absolute.lastIndexOf('/');
     char resolved[PATH_MAX];
     if (!::realpath(folderOf(absolute).constData(), resolved))
         return absolute;
     const QByteArray real(resolved);
-    return (real == "/" ? QByteArray() : real) + absolute.sliced(slash);
+    return (real == "/" ? QByteArray() : real) + '/' + lastPartOf(absolute);
 }
 
 // Whether names in the folder that differ only in case reach one file, as on FAT, exFAT
@@ -93,13 +87,18 @@ QByteArray fileKey(const QByteArray &path)
     return caseFoldedFileName(canonicalPath(path));
 }
 
+bool isSameInode(const struct stat &one, const struct stat &other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 bool isSameFile(const QByteArray &input, const QByteArray &output)
 {
     struct stat in = {};
     struct stat out = {};
     if (::stat(input.constData(), &in) < 0 || ::stat(output.constData(), &out) < 0)
         return false;
-    if (in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+    if (isSameInode(in, out))
         return true;
     return fileKey(input) == fileKey(output) && isCaseBlindFolder(folderOf(canonicalPath(output)));
 }

@@ -1,7 +1,9 @@
 #include "qtnames.h"
 #include "outputfolder.h"
 
+#include "fileidentity.h"
 #include "jobs/filenamebytes.h"
+#include "platform/pathparts.h"
 
 #include <cerrno>
 #include <climits>
@@ -10,30 +12,20 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace {
-
-bool sameFile(const struct stat &one, const struct stat &other)
-{
-    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
-}
-
-} // namespace
-
 bool holdsEntry(int descriptor, int parent, const QByteArray &name)
 {
     struct stat held = {};
     struct stat named = {};
     return ::fstat(descriptor, &held) == 0 &&
            ::fstatat(parent, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           sameFile(held, named);
+           isSameInode(held, named);
 }
 
 Result<void> OutputFolder::open(const QByteArray &output)
 {
-    const qsizetype slash = output.lastIndexOf('/');
-    name = output.sliced(slash + 1);
+    name = lastPartOf(output);
     char resolved[PATH_MAX];
-    if (!::realpath(slash == 0 ? "/" : output.first(slash).constData(), resolved))
+    if (!::realpath(folderOf(output).constData(), resolved))
         return Error{Error::What::OutputFolderUnwritable, errno};
     folderPath = QByteArray(resolved);
     if (!folderPath.endsWith('/'))
@@ -50,7 +42,7 @@ Result<void> OutputFolder::checkStillNamed() const
     struct stat held = {};
     struct stat named = {};
     if (::fstat(folder.get(), &held) == 0 && ::stat(folderPath.constData(), &named) == 0 &&
-        sameFile(held, named))
+        isSameInode(held, named))
         return {};
     return Error{Error::What::OutputFolderSwapped, 0, fileNameFromQBytes(folderPath.chopped(1))};
 }

@@ -2,6 +2,7 @@
 
 #include "outputfolder.h"
 #include "outputlock.h"
+#include "qtnames.h"
 #include "temporaryoutput.h"
 
 #include <QRandomGenerator>
@@ -50,15 +51,13 @@ void removeRecorded(const QByteArray &record)
         return;
     const QByteArray folderPath = record.first(separator);
     const QByteArray outputName = record.sliced(separator + 1);
-    const qsizetype slash = folderPath.lastIndexOf('/');
-    const QByteArray folderName = folderPath.sliced(slash + 1);
-    if (slash < 0)
+    if (!folderPath.startsWith('/'))
         return;
     const UniqueFd parent(
-        ::open(folderPath.first(slash + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        ::open(folderOf(folderPath).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!parent.isValid())
         return;
-    removeTemporaryFolder(parent.get(), folderName, outputName, ::geteuid());
+    removeTemporaryFolder(parent.get(), lastPartOf(folderPath), outputName, ::geteuid());
     removeFreeLockBeside(parent.get(), outputName);
 }
 

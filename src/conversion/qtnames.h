@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/filenamebytes.h"
+#include "platform/pathparts.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -26,4 +27,15 @@ inline QString toQString(const std::u16string &text)
 inline QByteArray caseFoldedFileName(const QByteArray &name)
 {
     return fileNameQBytes(toQString(fileNameFromQBytes(name)).toCaseFolded().toStdU16String());
+}
+
+// A path's parts (see pathparts.h) for the companion's byte arrays.
+inline QByteArray folderOf(const QByteArray &path)
+{
+    return QByteArray::fromStdString(folderOf(std::string_view(path.constData(), std::size_t(path.size()))));
+}
+
+inline QByteArray lastPartOf(const QByteArray &path)
+{
+    return QByteArray::fromStdString(lastPartOf(std::string_view(path.constData(), std::size_t(path.size()))));
 }

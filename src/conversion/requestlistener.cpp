@@ -26,7 +26,8 @@ RequestListener::~RequestListener()
     close();
 }
 
-bool RequestListener::adopt(UniqueFd listeningSocket, UniqueFd sessionLock, const QByteArray &path)
+Result<void> RequestListener::adopt(UniqueFd listeningSocket, UniqueFd sessionLock,
+                                    const QByteArray &path)
 {
     listening = std::move(listeningSocket);
     lock = std::move(sessionLock);
@@ -35,10 +36,11 @@ bool RequestListener::adopt(UniqueFd listeningSocket, UniqueFd sessionLock, cons
     if (::fcntl(lock.get(), F_SETFD, FD_CLOEXEC) < 0 ||
         ::fcntl(listening.get(), F_SETFD, FD_CLOEXEC) < 0 || flags < 0 ||
         ::fcntl(listening.get(), F_SETFL, flags | O_NONBLOCK) < 0) {
+        const int number = errno;
         close();
-        return false;
+        return Error{Error::What::CompanionNotStartable, number};
     }
-    return true;
+    return {};
 }
 
 void RequestListener::watch()

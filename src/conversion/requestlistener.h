@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/conversionrequest.h"
+#include "jobs/error.h"
 #include "platform/uniquefd.h"
 
 #include <QObject>
@@ -17,9 +18,9 @@ public:
     explicit RequestListener(QObject *parent = nullptr);
     ~RequestListener() override;
 
-    // Serves the listening socket, bound at the path, and holds the lock; false when either
-    // is unusable.
-    bool adopt(UniqueFd listeningSocket, UniqueFd sessionLock, const QByteArray &path);
+    // Serves the listening socket, bound at the path, and holds the lock: CompanionNotStartable
+    // with the system's error number when either is unusable.
+    Result<void> adopt(UniqueFd listeningSocket, UniqueFd sessionLock, const QByteArray &path);
 
     // Accepts the clients that have connected already, each said by `accepted` with a
     // descriptor that its receiver owns.
@@ -66,9 +67,6 @@ public:
 
     // Sends a report. A client that does not take it at once is taken to be gone.
     void send(const ConversionReport &report);
-
-    // Whether the client has closed its end, or stopped reading, or is served no further.
-    bool isClosed() const { return closedByClient; }
 
     // Whether the client sends nothing more, but may still be answered.
     bool hasInputEnded() const { return inputEnded; }

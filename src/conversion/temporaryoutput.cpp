@@ -1,6 +1,7 @@
 #include "temporaryoutput.h"
 
 #include "partialrecord.h"
+#include "qtnames.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
@@ -178,8 +179,7 @@ Result<void> TemporaryOutput::createContents()
 
 QByteArray TemporaryOutput::encoderName(const QByteArray &output, int descriptorInEncoder)
 {
-    return "/proc/self/fd/" + QByteArray::number(descriptorInEncoder) + '/' +
-           output.sliced(output.lastIndexOf('/') + 1);
+    return "/proc/self/fd/" + QByteArray::number(descriptorInEncoder) + '/' + lastPartOf(output);
 }
 
 void TemporaryOutput::removeLeftovers() const

@@ -15,7 +15,7 @@ class PartialRecord;
 // Where the encoder writes in place of its output, so that the output appears only whole: a
 // file named as the output, in a private folder (mode 0700) beside the output, hidden, named
 // ".<output's name>.<6 letters or digits><output's extension>" (".song.mp3.Xa91Qz.mp3"),
-// marked as ours by a file made in it with O_EXCL (see isMarkedTemporaryFolder()) and locked
+// marked as ours by a file made in it with O_EXCL (see removeTemporaryFolder()) and locked
 // while the conversion lives.
 // The encoder reaches it through our descriptor of that folder, /proc/self/fd/<n>/song.mp3:
 // whoever else may write in the output's folder can move or replace the folder's name, but

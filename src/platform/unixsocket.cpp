@@ -30,7 +30,7 @@ public:
             if (!folder.isValid())
                 return;
             reachable = "/proc/self/fd/" + std::to_string(folder.get()) + '/' +
-                        std::string(fileNameOf(path));
+                        lastPartOf(path);
         }
         if (reachable.size() >= sizeof address.sun_path) {
             errno = ENAMETOOLONG;
