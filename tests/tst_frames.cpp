@@ -92,7 +92,6 @@ TEST(programMessagesAsRead)
         {"a whole frame, and a part of the next", framed("01") + hex("0000"), StopRequest{}, 2},
         {"a frame too short for its message", framed("04 000000"), unreadable, 0},
         {"a frame longer than its message", framed("04 00000002 00"), unreadable, 0},
-        {"an empty frame", framed(""), unreadable, 0},
         {"an absent text is empty", framed("03 FFFFFFFF"), BatchNote{}, 0},
         {"an odd text length",
          framed("00 00000003 002F 00000002 0065 00000002 0069 00000002 006F 00000000 00"),
@@ -136,7 +135,6 @@ TEST(reportsAsRead)
          framed("02 00000001 01 01 0F 00000000 00000000 00000001"
                 " 0B 00000000 00000000 00000001 00000000"),
          NoReport},
-        {"a program's message", framed("01"), NoReport},
     };
     check::eachRow(rows, [](const Row &row) {
         std::string stream = row.stream;
