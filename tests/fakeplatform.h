@@ -2,11 +2,10 @@
 
 #include "jobs/platform.h"
 
-#include <QList>
-#include <QMap>
-#include <QQueue>
-
 #include <cerrno>
+#include <deque>
+#include <map>
+#include <utility>
 
 // A platform that records what it is asked and answers as a test scripted it.
 class FakePlatform final : public Platform
@@ -14,40 +13,45 @@ class FakePlatform final : public Platform
 public:
     struct Message
     {
-        QString text;
+        std::u16string text;
         MessageStyle style;
-        QWidget *parent;
+        const BoxOwner *owner;
     };
 
-    QStringList givenArguments;
-    QString givenProgramDirectory = QStringLiteral("/opt/orvalen");
-    QQueue<MessageAnswer> answers;             // message box answers; OK when none is left
-    QQueue<std::optional<QString>> files;      // file dialog answers; a cancel when none is left
-    int launchesBeforeFailure = -1;            // the launch after this many fails; -1: none fails
-    QMap<QString, ConversionOutcome> outcomes; // the companion's answer by input; Started if none
-    std::optional<Error> batchFailure;         // the companion answers for no batch
+    TextList givenArguments;
+    std::u16string givenProgramDirectory = u"/opt/orvalen";
+    // Message box answers; OK when none is left.
+    std::deque<MessageAnswer> answers;
+    // File dialog answers; a cancel when none is left.
+    std::deque<std::optional<std::u16string>> files;
+    // The launch after this many fails; -1: none fails.
+    int launchesBeforeFailure = -1;
+    // The companion's answer by input; Started if none.
+    std::map<std::u16string, ConversionOutcome> outcomes;
+    // The companion answers for no batch.
+    std::optional<Error> batchFailure;
 
-    QList<EncoderCall> launches;
-    QList<Message> messages;
-    QStringList errors;
-    QStringList toldToBatch;
+    std::vector<EncoderCall> launches;
+    std::vector<Message> messages;
+    TextList errors;
+    TextList toldToBatch;
     int toldAfterBatchEnd = 0; // told when no batch had runs left to answer for
-    QStringList dialogTitles;
-    QStringList dialogFilters;
+    TextList dialogTitles;
+    TextList dialogFilters;
     std::optional<int> endedWith;
     int callsAfterEnd = 0;
     int finishedBatches = 0;
 
-    QStringList arguments() const override { return givenArguments; }
+    TextList arguments() const override { return givenArguments; }
 
-    QString programDirectory() const override { return givenProgramDirectory; }
+    std::u16string programDirectory() const override { return givenProgramDirectory; }
 
     Result<void> launch(const EncoderCall &call) override
     {
         noteCall();
-        if (launches.size() == launchesBeforeFailure)
+        if (std::cmp_equal(launches.size(), launchesBeforeFailure))
             return Error{Error::What::EncoderNotStartable, ENOENT, call.encoder};
-        launches.append(call);
+        launches.push_back(call);
         return {};
     }
 
@@ -55,36 +59,37 @@ public:
     {
         noteCall();
         BatchAnswer answer{{}, batchFailure, {}};
-        const ConversionOutcome started{ConversionOutcome::Kind::Started};
-        for (const EncoderCall &call : launches.sliced(launchesAnswered)) {
+        for (std::size_t i = launchesAnswered; i < launches.size(); ++i) {
+            const EncoderCall &call = launches[i];
             if (batchFailure)
-                answer.unanswered.append(call.input);
+                answer.unanswered.push_back(call.input);
             else
-                answer.conversions.append({call, outcomes.value(call.input, started)});
+                answer.conversions.push_back({call, outcomeOf(call.input)});
         }
         launchesAnswered = launches.size();
         ++finishedBatches;
         return answer;
     }
 
-    MessageAnswer messageBox(QWidget *parent, const QString &text, MessageStyle style) override
+    MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text,
+                             MessageStyle style) override
     {
         noteCall();
-        messages.append({text, style, parent});
-        return answers.isEmpty() ? MessageAnswer::Ok : answers.dequeue();
+        messages.push_back({text, style, owner});
+        return answers.empty() ? MessageAnswer::Ok : take(answers);
     }
 
-    void tellBatch(const QString &text) override
+    void tellBatch(const std::u16string &text) override
     {
         noteCall();
-        toldToBatch.append(text);
+        toldToBatch.push_back(text);
         toldAfterBatchEnd += launchesAnswered == launches.size();
     }
 
-    void writeError(const QString &text) override
+    void writeError(const std::u16string &text) override
     {
         noteCall();
-        errors.append(text);
+        errors.push_back(text);
     }
 
     void endProgram(int exitStatus) override
@@ -93,26 +98,40 @@ public:
         endedWith = exitStatus;
     }
 
-    std::optional<QString> chooseFileToOpen(QWidget *, const QString &title,
-                                            const QString &filter) override
+    std::optional<std::u16string> chooseFileToOpen(const BoxOwner *, const std::u16string &title,
+                                                   const std::u16string &filter) override
     {
         noteCall();
-        dialogTitles.append(title);
-        dialogFilters.append(filter);
-        return files.isEmpty() ? std::nullopt : files.dequeue();
+        dialogTitles.push_back(title);
+        dialogFilters.push_back(filter);
+        return files.empty() ? std::nullopt : take(files);
     }
 
     // The input paths of the recorded launches, in order.
-    QStringList launchedInputs() const
+    TextList launchedInputs() const
     {
-        QStringList inputs;
+        TextList inputs;
         for (const EncoderCall &call : launches)
-            inputs.append(call.input);
+            inputs.push_back(call.input);
         return inputs;
     }
 
 private:
-    qsizetype launchesAnswered = 0;
+    std::size_t launchesAnswered = 0;
+
+    template <typename T> static T take(std::deque<T> &queue)
+    {
+        T front = std::move(queue.front());
+        queue.pop_front();
+        return front;
+    }
+
+    ConversionOutcome outcomeOf(const std::u16string &input) const
+    {
+        const auto found = outcomes.find(input);
+        return found != outcomes.end() ? found->second
+                                       : ConversionOutcome{ConversionOutcome::Kind::Started};
+    }
 
     // The real program is gone after endProgram: nothing may be asked of it any more.
     void noteCall()

@@ -6,18 +6,18 @@
 #include "jobs/getnextarg.h"
 #include "jobs/outputname.h"
 
-#include <QByteArrayList>
-#include <QStringList>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
 // A few more than the 32 names the batch looks at.
-constexpr qsizetype MaxArguments = 40;
+constexpr std::size_t MaxArguments = 40;
 
 void check(bool holds)
 {
@@ -25,62 +25,88 @@ void check(bool holds)
         __builtin_trap();
 }
 
-bool hasUnpairedHighSurrogate(QStringView name)
+bool isHighSurrogate(char16_t unit)
 {
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (name[i].isHighSurrogate() && (i + 1 == name.size() || !name[i + 1].isLowSurrogate()))
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+bool hasUnpairedHighSurrogate(std::u16string_view name)
+{
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (isHighSurrogate(name[i]) && (i + 1 == name.size() || !isLowSurrogate(name[i + 1])))
             return true;
     }
     return false;
 }
 
-// The output name and the encoder's form of one name that came out of the tokenizer.
-void checkName(const QByteArray &bytes, const QString &name)
+// The pieces of the input between NUL bytes; none for an empty input.
+std::vector<std::string> splitAtNul(std::string_view input)
 {
-    const std::optional<QString> output = deriveOutputName(name);
+    std::vector<std::string> pieces;
+    if (input.empty())
+        return pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = input.find('\0', start);
+        pieces.emplace_back(input.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return pieces;
+        start = end + 1;
+    }
+}
+
+// The output name and the encoder's form of one name that came out of the tokenizer.
+void checkName(const std::string &bytes, const std::u16string &name)
+{
+    const std::optional<std::u16string> output = deriveOutputName(name);
     check(output.has_value() == (name.size() >= 4));
     if (output) {
         // The input less its extension, if any: a dot and what follows it in the file name.
-        const QStringView kept = QStringView(*output).chopped(4);
-        const QStringView dropped = QStringView(name).sliced(kept.size());
-        check(output->endsWith(u".mp3") && name.startsWith(kept) && !dropped.contains(u'/') &&
-              (dropped.isEmpty() || dropped.startsWith(u'.')));
+        const std::u16string_view kept = std::u16string_view(*output).substr(0, output->size() - 4);
+        const std::u16string_view dropped = std::u16string_view(name).substr(kept.size());
+        check(output->ends_with(u".mp3") && name.starts_with(kept) &&
+              dropped.find(u'/') == std::u16string_view::npos &&
+              (dropped.empty() || dropped.front() == u'.'));
         check(!hasUnpairedHighSurrogate(*output));
-        const QByteArray outputBytes = fileNameToBytes(*output);
-        check(outputBytes.endsWith(".mp3") && bytes.startsWith(outputBytes.chopped(4)));
+        const std::string outputBytes = fileNameToBytes(*output);
+        check(outputBytes.ends_with(".mp3") &&
+              bytes.starts_with(std::string_view(outputBytes).substr(0, outputBytes.size() - 4)));
     }
 
-    const QString given = encoderFileName(name);
-    check(given == name || given == QStringLiteral("./") + name);
-    check(!name.startsWith(u'/') || given == name);
+    const std::u16string given = encoderFileName(name);
+    check(given == name || given == u"./" + name);
+    check(!name.starts_with(u'/') || given == name);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray input =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
     check(fileNameToBytes(fileNameFromBytes(input)) == input);
 
-    QByteArrayList arguments = input.isEmpty() ? QByteArrayList{} : input.split('\0');
+    std::vector<std::string> arguments = splitAtNul(input);
     arguments.resize(std::min(arguments.size(), MaxArguments));
-    QStringList names;
-    for (const QByteArray &argument : arguments)
-        names.append(fileNameFromBytes(argument));
+    TextList names;
+    for (const std::string &argument : arguments)
+        names.push_back(fileNameFromBytes(argument));
 
     // The batch trims outer spaces and needs a text that does not begin with one.
-    const QString text = joinArguments(names);
-    check(!text.startsWith(u' ') && !text.endsWith(u' '));
-    QStringList tokens;
-    qsizetype position = 1;
+    const std::u16string text = joinArguments(names);
+    check(!text.starts_with(u' ') && !text.ends_with(u' '));
+    TextList tokens;
+    std::size_t position = 1;
     while (position <= text.size()) {
         check(tokens.size() < names.size());
-        tokens.append(getnextarg(text, position));
+        tokens.push_back(getnextarg(text, position));
     }
     check(tokens == names);
 
-    for (qsizetype i = 0; i < tokens.size(); ++i) {
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
         check(fileNameToBytes(tokens[i]) == arguments[i]);
         checkName(arguments[i], tokens[i]);
     }

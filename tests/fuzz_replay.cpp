@@ -1,10 +1,11 @@
 // Runs the fuzz target once on every file of the folders named on the command line, so that
 // its seed corpus is checked by an ordinary test; a name that does not come back traps.
-#include <QDir>
-#include <QFile>
-
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
@@ -12,14 +13,14 @@ int main(int argc, char *argv[])
 {
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        const QDir folder(QString::fromLocal8Bit(argv[i]));
-        for (const QString &name : folder.entryList(QDir::Files)) {
-            QFile file(folder.filePath(name));
-            if (!file.open(QIODevice::ReadOnly))
+        for (const auto &entry : std::filesystem::directory_iterator(argv[i])) {
+            if (!entry.is_regular_file())
+                continue;
+            std::ifstream file(entry.path(), std::ios::binary);
+            if (!file)
                 return 1;
-            const QByteArray input = file.readAll();
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(input.constData()),
-                                   size_t(input.size()));
+            const std::string input{std::istreambuf_iterator<char>(file), {}};
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(input.data()), input.size());
             ++replayed;
         }
     }

@@ -2,7 +2,7 @@
 // the other batches.
 #include "companionfixture.h"
 #include "conversion/conversionhost.h"
-#include "jobs/windowpart.h"
+#include "platform/windowpart.h"
 #include "window/wrappedtext.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "conversion/temporaryoutput.h"
 #include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
-#include "jobs/windowpart.h"
+#include "platform/windowpart.h"
 #include "platform/processstart.h"
 
 #include <QDir>

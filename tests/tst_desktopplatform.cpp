@@ -1,6 +1,6 @@
 #include "conversion/requestlistener.h"
 #include "jobs/filenamebytes.h"
-#include "jobs/windowpart.h"
+#include "platform/windowpart.h"
 #include "platform/desktopplatform.h"
 #include "platform/processstart.h"
 #include "platform/programlocation.h"

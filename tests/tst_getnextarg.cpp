@@ -1,125 +1,98 @@
 #include "jobs/getnextarg.h"
-
-#include <QTest>
+#include "rules/check.h"
 
 namespace {
 
 // Every name of the text, calling getnextarg until it has passed the text's end.
-QStringList allNames(const QString &text)
+TextList allNames(const std::u16string &text)
 {
-    QStringList names;
-    qsizetype position = 1;
+    TextList names;
+    std::size_t position = 1;
     while (position <= text.size())
-        names.append(getnextarg(text, position));
+        names.push_back(getnextarg(text, position));
     return names;
 }
 
 } // namespace
 
-class TestGetnextarg : public QObject
+TEST(positions)
 {
-    Q_OBJECT
-
-private slots:
-    void positions_data();
-    void positions();
-    void names_data();
-    void names();
-    void veryLongTexts();
-    void joinedArgumentsComeBackWhole_data();
-    void joinedArgumentsComeBackWhole();
-};
-
-void TestGetnextarg::positions_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QList<qsizetype>>("positions");
-
-    QTest::newRow("two spaces between")
-        << "abc  def" << QStringList{"abc", "def", "", ""} << QList<qsizetype>{6, 9, 9, 9};
-    QTest::newRow("one space between")
-        << "a b" << QStringList{"a", "b", ""} << QList<qsizetype>{3, 4, 4};
-    QTest::newRow("empty text") << "" << QStringList{"", ""} << QList<qsizetype>{1, 1};
-    QTest::newRow("quoted name") << "\"a b\" c" << QStringList{"a b", "c", ""}
-                                 << QList<qsizetype>{7, 8, 8};
+    struct Row
+    {
+        const char *name;
+        std::u16string text;
+        TextList names;
+        std::vector<std::size_t> positions;
+    };
+    const Row rows[] = {
+        {"two spaces between", u"abc  def", {u"abc", u"def", u"", u""}, {6, 9, 9, 9}},
+        {"one space between", u"a b", {u"a", u"b", u""}, {3, 4, 4}},
+        {"empty text", u"", {u"", u""}, {1, 1}},
+        {"quoted name", u"\"a b\" c", {u"a b", u"c", u""}, {7, 8, 8}},
+    };
+    check::eachRow(rows, [](const Row &row) {
+        std::size_t position = 1;
+        for (std::size_t call = 0; call < row.names.size(); ++call) {
+            CHECK_EQ(getnextarg(row.text, position), row.names.at(call));
+            CHECK_EQ(position, row.positions.at(call));
+        }
+    });
 }
 
-void TestGetnextarg::positions()
+TEST(names)
 {
-    QFETCH(QString, text);
-    QFETCH(QStringList, names);
-    QFETCH(QList<qsizetype>, positions);
-
-    qsizetype position = 1;
-    for (qsizetype call = 0; call < names.size(); ++call) {
-        QCOMPARE(getnextarg(text, position), names.at(call));
-        QCOMPARE(position, positions.at(call));
-    }
+    struct Row
+    {
+        const char *name;
+        std::u16string text;
+        TextList names;
+    };
+    const Row rows[] = {
+        {"a run of spaces is one separator", u"a.mp4     b.mp4", {u"a.mp4", u"b.mp4"}},
+        {"a tab belongs to the name", u"a.mp4\tb.mp4 c", {u"a.mp4\tb.mp4", u"c"}},
+        {"quoted path with spaces",
+         uR"("C:\My Videos\a.mp4" b.mp4)",
+         {uR"(C:\My Videos\a.mp4)", u"b.mp4"}},
+        {"quoted name without spaces", uR"("a.mp4")", {u"a.mp4"}},
+        {"spaces kept at a quoted stretch's ends", uR"(" a.mp4 " b)", {u" a.mp4 ", u"b"}},
+        {"quoted stretch inside a name", uR"(my" "clip.mp4 x)", {u"my clip.mp4", u"x"}},
+        {"doubled quote inside quotes", uR"("say ""hi"".mp4")", {uR"(say "hi".mp4)"}},
+        {"empty quotes outside a stretch vanish", uR"(a""b)", {u"ab"}},
+        {"empty quoted names", uR"("" "")", {u"", u""}},
+        {"unclosed quote runs to the end", uR"(x "a b  c)", {u"x", u"a b  c"}},
+        {"Japanese names", u"動画 音声.wav", {u"動画", u"音声.wav"}},
+    };
+    check::eachRow(rows, [](const Row &row) { CHECK_EQ(allNames(row.text), row.names); });
 }
 
-void TestGetnextarg::names_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("names");
-
-    QTest::newRow("a run of spaces is one separator")
-        << "a.mp4     b.mp4" << QStringList{"a.mp4", "b.mp4"};
-    QTest::newRow("a tab belongs to the name")
-        << "a.mp4\tb.mp4 c" << QStringList{"a.mp4\tb.mp4", "c"};
-    QTest::newRow("quoted path with spaces")
-        << R"("C:\My Videos\a.mp4" b.mp4)" << QStringList{R"(C:\My Videos\a.mp4)", "b.mp4"};
-    QTest::newRow("quoted name without spaces") << R"("a.mp4")" << QStringList{"a.mp4"};
-    QTest::newRow("spaces kept at a quoted stretch's ends")
-        << R"(" a.mp4 " b)" << QStringList{" a.mp4 ", "b"};
-    QTest::newRow("quoted stretch inside a name")
-        << R"(my" "clip.mp4 x)" << QStringList{"my clip.mp4", "x"};
-    QTest::newRow("doubled quote inside quotes")
-        << R"("say ""hi"".mp4")" << QStringList{R"(say "hi".mp4)"};
-    QTest::newRow("empty quotes outside a stretch vanish") << R"(a""b)" << QStringList{"ab"};
-    QTest::newRow("empty quoted names") << R"("" "")" << QStringList{"", ""};
-    QTest::newRow("unclosed quote runs to the end") << R"(x "a b  c)" << QStringList{"x", "a b  c"};
-    QTest::newRow("Japanese names") << "動画 音声.wav" << QStringList{"動画", "音声.wav"};
-}
-
-void TestGetnextarg::names()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, names);
-
-    QCOMPARE(allNames(text), names);
-}
-
-void TestGetnextarg::veryLongTexts()
+TEST(veryLongTexts)
 {
     // Far beyond 16-bit positions: one huge name, and very many names.
-    const QString hugeName(100'000, u'x');
-    QCOMPARE(allNames(hugeName + " b"), (QStringList{hugeName, "b"}));
+    const std::u16string hugeName(100'000, u'x');
+    CHECK_EQ(allNames(hugeName + u" b"), (TextList{hugeName, u"b"}));
 
-    QStringList many;
+    TextList many;
     for (int i = 0; i < 40'000; ++i)
-        many.append(QStringLiteral("file%1.mp4").arg(i));
-    QCOMPARE(allNames(many.join("  ")), many);
+        many.push_back(u"file" + decimal(i) + u".mp4");
+    CHECK_EQ(allNames(joined(many, u"  ")), many);
 }
 
-void TestGetnextarg::joinedArgumentsComeBackWhole_data()
+TEST(joinedArgumentsComeBackWhole)
 {
-    QTest::addColumn<QStringList>("arguments");
-
-    QTest::newRow("plain") << QStringList{"a.mp4", "b.mp4"};
-    QTest::newRow("spaces") << QStringList{"my clip.mp4", " leading.mp4", "trailing.mp4 "};
-    QTest::newRow("quotes") << QStringList{R"(say "hi".mp4)", R"(")", R"("quoted")"};
-    QTest::newRow("shell characters") << QStringList{"$(touch x).mp4", "`id`.mp4", "a;b&c|d.mp4"};
-    QTest::newRow("Japanese") << QStringList{"日本語 の ファイル.mp4"};
-    QTest::newRow("empty and tab") << QStringList{"", "a\tb.mp4"};
+    struct Row
+    {
+        const char *name;
+        TextList arguments;
+    };
+    const Row rows[] = {
+        {"plain", {u"a.mp4", u"b.mp4"}},
+        {"spaces", {u"my clip.mp4", u" leading.mp4", u"trailing.mp4 "}},
+        {"quotes", {uR"(say "hi".mp4)", uR"(")", uR"("quoted")"}},
+        {"shell characters", {u"$(touch x).mp4", u"`id`.mp4", u"a;b&c|d.mp4"}},
+        {"Japanese", {u"日本語 の ファイル.mp4"}},
+        {"empty and tab", {u"", u"a\tb.mp4"}},
+    };
+    check::eachRow(rows, [](const Row &row) {
+        CHECK_EQ(allNames(joinArguments(row.arguments)), row.arguments);
+    });
 }
-
-void TestGetnextarg::joinedArgumentsComeBackWhole()
-{
-    QFETCH(QStringList, arguments);
-
-    QCOMPARE(allNames(joinArguments(arguments)), arguments);
-}
-
-QTEST_GUILESS_MAIN(TestGetnextarg)
-#include "tst_getnextarg.moc"

@@ -3,201 +3,185 @@
 #include "jobs/conversionjobs.h"
 #include "jobs/encodercommand.h"
 #include "jobs/outputname.h"
+#include "rules/check.h"
 
-#include <QTest>
+namespace {
 
-class TestJobs : public QObject
+// The lines of a text after its first one.
+TextList linesAfterFirst(const std::u16string &text)
 {
-    Q_OBJECT
-
-private slots:
-    void outputName_data();
-    void outputName();
-    void shortNameEndsTheProgram();
-    void encoderArguments_data();
-    void encoderArguments();
-    void encoderBesideTheProgram_data();
-    void encoderBesideTheProgram();
-    void commandLineJobLaunchesTheFixedPreset();
-    void batchStartsEachOutputOnce();
-};
-
-void TestJobs::outputName_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("output");
-
-    QTest::newRow("three-letter extension") << R"(D:\video\movie.mp4)"
-                                            << R"(D:\video\movie.mp3)";
-    QTest::newRow("four-letter extension") << "/v/song.flac"
-                                           << "/v/song.mp3";
-    QTest::newRow("two-letter extension") << "movie.ts"
-                                          << "movie.mp3";
-    QTest::newRow("one-letter extension") << "take.a"
-                                          << "take.mp3";
-    QTest::newRow("only the last extension") << "voice.2024.opus"
-                                             << "voice.2024.mp3";
-    QTest::newRow("already mp3 names itself") << "a/b.mp3"
-                                              << "a/b.mp3";
-    QTest::newRow("no extension gets one") << "/v/noextension"
-                                           << "/v/noextension.mp3";
-    QTest::newRow("exactly four characters") << "abcd"
-                                             << "abcd.mp3";
-    QTest::newRow("a dot in a folder is no extension") << "/a.b/clip"
-                                                       << "/a.b/clip.mp3";
-    QTest::newRow("a folder's dot and three characters") << "/tmp/m.dia/x"
-                                                         << "/tmp/m.dia/x.mp3";
-    QTest::newRow("a leading dot is no extension") << "/v/.hidden"
-                                                   << "/v/.hidden.mp3";
-    QTest::newRow("leading dots are no extension") << "..hidden"
-                                                   << "..hidden.mp3";
-    QTest::newRow("a dot-file's extension") << "/v/.hidden.wav"
-                                            << "/v/.hidden.mp3";
-    QTest::newRow("a name ending in a dot") << "song."
-                                            << "song.mp3";
-    QTest::newRow("a folder's own name") << "/tmp/media"
-                                         << "/tmp/media.mp3";
-    QTest::newRow("Japanese") << "/動画/音楽ファイル.flv"
-                              << "/動画/音楽ファイル.mp3";
-    QTest::newRow("surrogate pair in the stem stays") << "x🎵.ts"
-                                                      << "x🎵.mp3";
-    QTest::newRow("surrogate pair in the extension goes") << "x.🎵🎵"
-                                                          << "x.mp3";
-    QTest::newRow("escaped byte is one character")
-        << QString("caf") + QChar(0xDCE9) + ".wav" << QString("caf") + QChar(0xDCE9) + ".mp3";
+    TextList lines;
+    for (std::size_t start = text.find(u'\n'); start != std::u16string::npos;) {
+        const std::size_t end = text.find(u'\n', start + 1);
+        lines.push_back(text.substr(start + 1, end - start - 1));
+        start = end;
+    }
+    return lines;
 }
 
-void TestJobs::outputName()
-{
-    QFETCH(QString, input);
-    QFETCH(QString, output);
+} // namespace
 
-    FakePlatform platform;
-    QCOMPARE(deriveOutputName(input), std::optional<QString>(output));
-    QCOMPARE(makeoutputfn(platform, nullptr, input), std::optional<QString>(output));
-    QVERIFY(platform.messages.isEmpty());
-    QVERIFY(!platform.endedWith);
-}
-
-void TestJobs::shortNameEndsTheProgram()
+TEST(outputName)
 {
-    for (const QString &input : {QString("abc"), QString("ab"), QString()}) {
+    struct Row
+    {
+        const char *name;
+        std::u16string input;
+        std::u16string output;
+    };
+    const Row rows[] = {
+        {"three-letter extension", uR"(D:\video\movie.mp4)", uR"(D:\video\movie.mp3)"},
+        {"four-letter extension", u"/v/song.flac", u"/v/song.mp3"},
+        {"two-letter extension", u"movie.ts", u"movie.mp3"},
+        {"one-letter extension", u"take.a", u"take.mp3"},
+        {"only the last extension", u"voice.2024.opus", u"voice.2024.mp3"},
+        {"already mp3 names itself", u"a/b.mp3", u"a/b.mp3"},
+        {"no extension gets one", u"/v/noextension", u"/v/noextension.mp3"},
+        {"exactly four characters", u"abcd", u"abcd.mp3"},
+        {"a dot in a folder is no extension", u"/a.b/clip", u"/a.b/clip.mp3"},
+        {"a folder's dot and three characters", u"/tmp/m.dia/x", u"/tmp/m.dia/x.mp3"},
+        {"a leading dot is no extension", u"/v/.hidden", u"/v/.hidden.mp3"},
+        {"leading dots are no extension", u"..hidden", u"..hidden.mp3"},
+        {"a dot-file's extension", u"/v/.hidden.wav", u"/v/.hidden.mp3"},
+        {"a name ending in a dot", u"song.", u"song.mp3"},
+        {"a folder's own name", u"/tmp/media", u"/tmp/media.mp3"},
+        {"Japanese", u"/動画/音楽ファイル.flv", u"/動画/音楽ファイル.mp3"},
+        {"surrogate pair in the stem stays", u"x🎵.ts", u"x🎵.mp3"},
+        {"surrogate pair in the extension goes", u"x.🎵🎵", u"x.mp3"},
+        {"escaped byte is one character", u"caf\xDCE9.wav", u"caf\xDCE9.mp3"},
+    };
+    check::eachRow(rows, [](const Row &row) {
         FakePlatform platform;
-        QCOMPARE(deriveOutputName(input), std::nullopt);
-        QCOMPARE(makeoutputfn(platform, nullptr, input), std::nullopt);
-        QCOMPARE(platform.messages.size(), 1);
-        QCOMPARE(platform.messages[0].text, input + " : このファイルは処理できません。終了します");
-        QCOMPARE(platform.messages[0].style, MessageStyle::Ok);
-        QCOMPARE(platform.endedWith, 1);
-        QCOMPARE(platform.callsAfterEnd, 0);
+        CHECK_EQ(deriveOutputName(row.input), std::optional(row.output));
+        CHECK_EQ(makeoutputfn(platform, nullptr, row.input), std::optional(row.output));
+        CHECK(platform.messages.empty());
+        CHECK(!platform.endedWith);
+    });
+}
+
+TEST(shortNameEndsTheProgram)
+{
+    for (const std::u16string input : {u"abc", u"ab", u""}) {
+        FakePlatform platform;
+        CHECK_EQ(deriveOutputName(input), std::nullopt);
+        CHECK_EQ(makeoutputfn(platform, nullptr, input), std::nullopt);
+        CHECK_EQ(platform.messages.size(), 1);
+        CHECK_EQ(platform.messages[0].text, input + u" : このファイルは処理できません。終了します");
+        CHECK_EQ(platform.messages[0].style, MessageStyle::Ok);
+        CHECK_EQ(platform.endedWith, 1);
+        CHECK_EQ(platform.callsAfterEnd, 0);
     }
 }
 
-void TestJobs::encoderArguments_data()
+TEST(encoderArguments)
 {
-    QTest::addColumn<qint16>("channels");
-    QTest::addColumn<QString>("bitrate");
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<QStringList>("arguments");
-
-    QTest::newRow("stereo 128") << qint16(2) << "128"
-                                << "/in/a b.mp4"
-                                << "/out/a b.mp3"
-                                << QStringList{"-y",  "-i",   "/in/a b.mp4", "-vn",
-                                               "-ac", "2",    "-ar",         "44100",
-                                               "-ab", "128k", "/out/a b.mp3"};
-    QTest::newRow("nothing selected, empty boxes")
-        << qint16(0) << ""
-        << ""
-        << "" << QStringList{"-y", "-i", "", "-vn", "-ac", "0", "-ar", "44100", "-ab", "k", ""};
-    QTest::newRow("a name the encoder would take for an option")
-        << qint16(1) << "64"
-        << "-x.wav"
-        << "-x.mp3" << QStringList{"-y",  "-i",    "./-x.wav", "-vn", "-ac",     "1",
-                                   "-ar", "44100", "-ab",      "64k", "./-x.mp3"};
-    QTest::newRow("a name the encoder would take for a protocol")
-        << qint16(2) << "96"
-        << "md5:take1.wav"
-        << "md5:take1.mp3"
-        << QStringList{"-y",  "-i",  "./md5:take1.wav", "-vn", "-ac", "2", "-ar", "44100",
-                       "-ab", "96k", "./md5:take1.mp3"};
-    QTest::newRow("a colon after a slash is a file name")
-        << qint16(2) << "96"
-        << "a/b:c.wav"
-        << "/x/-y.mp3" << QStringList{"-y",  "-i",    "a/b:c.wav", "-vn", "-ac",      "2",
-                                      "-ar", "44100", "-ab",       "96k", "/x/-y.mp3"};
+    struct Row
+    {
+        const char *name;
+        int channels;
+        std::u16string bitrate;
+        std::u16string input;
+        std::u16string output;
+        TextList arguments;
+    };
+    const Row rows[] = {
+        {"stereo 128",
+         2,
+         u"128",
+         u"/in/a b.mp4",
+         u"/out/a b.mp3",
+         {u"-y", u"-i", u"/in/a b.mp4", u"-vn", u"-ac", u"2", u"-ar", u"44100", u"-ab", u"128k",
+          u"/out/a b.mp3"}},
+        {"nothing selected, empty boxes",
+         0,
+         u"",
+         u"",
+         u"",
+         {u"-y", u"-i", u"", u"-vn", u"-ac", u"0", u"-ar", u"44100", u"-ab", u"k", u""}},
+        {"a name the encoder would take for an option",
+         1,
+         u"64",
+         u"-x.wav",
+         u"-x.mp3",
+         {u"-y", u"-i", u"./-x.wav", u"-vn", u"-ac", u"1", u"-ar", u"44100", u"-ab", u"64k",
+          u"./-x.mp3"}},
+        {"a name the encoder would take for a protocol",
+         2,
+         u"96",
+         u"md5:take1.wav",
+         u"md5:take1.mp3",
+         {u"-y", u"-i", u"./md5:take1.wav", u"-vn", u"-ac", u"2", u"-ar", u"44100", u"-ab", u"96k",
+          u"./md5:take1.mp3"}},
+        {"a colon after a slash is a file name",
+         2,
+         u"96",
+         u"a/b:c.wav",
+         u"/x/-y.mp3",
+         {u"-y", u"-i", u"a/b:c.wav", u"-vn", u"-ac", u"2", u"-ar", u"44100", u"-ab", u"96k",
+          u"/x/-y.mp3"}},
+    };
+    check::eachRow(rows, [](const Row &row) {
+        const EncoderCall call =
+            encoderCall(u"/e", row.input, row.output, row.channels, row.bitrate);
+        CHECK_EQ(call.encoder, u"/e");
+        CHECK_EQ(call.arguments(), row.arguments);
+        CHECK_EQ(call.input, row.arguments.at(2));
+        CHECK_EQ(call.output, row.arguments.back());
+    });
 }
 
-void TestJobs::encoderArguments()
+TEST(encoderBesideTheProgram)
 {
-    QFETCH(qint16, channels);
-    QFETCH(QString, bitrate);
-    QFETCH(QString, input);
-    QFETCH(QString, output);
-    QFETCH(QStringList, arguments);
-
-    const EncoderCall call = encoderCall("/e", input, output, channels, bitrate);
-    QCOMPARE(call.encoder, "/e");
-    QCOMPARE(call.arguments(), arguments);
-    QCOMPARE(call.input, arguments.at(2));
-    QCOMPARE(call.output, arguments.last());
+    struct Row
+    {
+        const char *name;
+        std::u16string programDirectory;
+        std::u16string encoder;
+    };
+    const Row rows[] = {
+        {"ordinary directory", u"/opt/orvalen", u"/opt/orvalen/cores/ffmpeg"},
+        {"root doubles the separator", u"/", u"//cores/ffmpeg"},
+        {"spaces and Japanese", u"/home/u/マイ ツール", u"/home/u/マイ ツール/cores/ffmpeg"},
+    };
+    check::eachRow(rows, [](const Row &row) {
+        FakePlatform platform;
+        platform.givenProgramDirectory = row.programDirectory;
+        const Result<Job> job = Execute_givenfilename(platform, u"in.mp4", u"out.mp3", 2, u"128");
+        CHECK(job);
+        CHECK_EQ(*job, Job::Started);
+        CHECK_EQ(platform.launches.size(), 1);
+        CHECK_EQ(platform.launches[0].encoder, row.encoder);
+    });
 }
 
-void TestJobs::encoderBesideTheProgram_data()
-{
-    QTest::addColumn<QString>("programDirectory");
-    QTest::addColumn<QString>("encoder");
-
-    QTest::newRow("ordinary directory") << "/opt/orvalen"
-                                        << "/opt/orvalen/cores/ffmpeg";
-    QTest::newRow("root doubles the separator") << "/"
-                                                << "//cores/ffmpeg";
-    QTest::newRow("spaces and Japanese") << "/home/u/マイ ツール"
-                                         << "/home/u/マイ ツール/cores/ffmpeg";
-}
-
-void TestJobs::encoderBesideTheProgram()
-{
-    QFETCH(QString, programDirectory);
-    QFETCH(QString, encoder);
-
-    FakePlatform platform;
-    platform.givenProgramDirectory = programDirectory;
-    QCOMPARE(Execute_givenfilename(platform, "in.mp4", "out.mp3", 2, "128").status,
-             JobResult::Status::Started);
-    QCOMPARE(platform.launches.size(), 1);
-    QCOMPARE(platform.launches[0].encoder, encoder);
-}
-
-void TestJobs::commandLineJobLaunchesTheFixedPreset()
-{
-    FakePlatform platform;
-    BatchOutputs batch;
-    QCOMPARE(Execute_choosefilename_fixbitrate(platform, "/v/clip.divx", batch).status,
-             JobResult::Status::Started);
-    QCOMPARE(platform.launches, QList{encoderCall("/opt/orvalen/cores/ffmpeg", "/v/clip.divx",
-                                                  "/v/clip.mp3", 2, "128")});
-
-    QCOMPARE(Execute_choosefilename_fixbitrate(platform, "abc", batch).status,
-             JobResult::Status::ProgramEnded);
-    QCOMPARE(platform.launches.size(), 1);
-    QCOMPARE(platform.endedWith, 1);
-}
-
-void TestJobs::batchStartsEachOutputOnce()
+TEST(commandLineJobLaunchesTheFixedPreset)
 {
     FakePlatform platform;
     BatchOutputs batch;
-    for (const char *input :
-         {"song.m4a", "song.wav", "other.wav", "song.flac", "movie.ts", "movie.mp4", "movi.mp4"})
-        Execute_choosefilename_fixbitrate(platform, input, batch);
-    QCOMPARE(platform.launchedInputs(),
-             (QStringList{"song.m4a", "other.wav", "movie.ts", "movi.mp4"}));
-    QVERIFY(batch.hasClashes());
-    QCOMPARE(batch.clashReport().split('\n').mid(1),
-             (QStringList{"song.wav → song.mp3", "song.flac → song.mp3", "movie.mp4 → movie.mp3"}));
+    const Result<Job> started = Execute_choosefilename_fixbitrate(platform, u"/v/clip.divx", batch);
+    CHECK(started);
+    CHECK_EQ(*started, Job::Started);
+    CHECK(platform.launches ==
+          std::vector{encoderCall(u"/opt/orvalen/cores/ffmpeg", u"/v/clip.divx", u"/v/clip.mp3", 2,
+                                  u"128")});
+
+    const Result<Job> ended = Execute_choosefilename_fixbitrate(platform, u"abc", batch);
+    CHECK(ended);
+    CHECK_EQ(*ended, Job::ProgramEnded);
+    CHECK_EQ(platform.launches.size(), 1);
+    CHECK_EQ(platform.endedWith, 1);
 }
 
-QTEST_GUILESS_MAIN(TestJobs)
-#include "tst_jobs.moc"
+TEST(batchStartsEachOutputOnce)
+{
+    FakePlatform platform;
+    BatchOutputs batch;
+    for (const std::u16string input : {u"song.m4a", u"song.wav", u"other.wav", u"song.flac",
+                                       u"movie.ts", u"movie.mp4", u"movi.mp4"})
+        CHECK(Execute_choosefilename_fixbitrate(platform, input, batch));
+    CHECK_EQ(platform.launchedInputs(),
+             (TextList{u"song.m4a", u"other.wav", u"movie.ts", u"movi.mp4"}));
+    CHECK(batch.hasClashes());
+    CHECK_EQ(linesAfterFirst(batch.clashReport()),
+             (TextList{u"song.wav → song.mp3", u"song.flac → song.mp3", u"movie.mp4 → movie.mp3"}));
+}
