@@ -12,7 +12,6 @@ packages=(
     ninja-build                     # the build tool that CMake's build folders use
     qt6-base-dev                    # Qt Widgets and Qt Test
     qt6-qpa-plugins                 # the X11 platform plugin
-    libxcb1-dev                     # to see whether the X display opens
     libfontconfig-dev               # fontconfig's start, run beside the toolkit's
     qt6-translations-l10n           # the toolkit's own Japanese texts
     fonts-ipafont-gothic            # IPAPGothic, the window's Japanese font

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Each program holds its own code and loads only the libraries it needs: the companion none
-# of the program's desktop side, the program no widget toolkit and no companion code. Reads
+# of the program's desktop side, the program no Qt and no companion code. Reads
 # the symbols that each program defines (nm -C) and the libraries it needs (readelf -d).
 # Usage: tests/linkage.sh <folder of the built programs>
 set -uo pipefail
@@ -13,8 +13,8 @@ folder=$1
 rules='
 orvalen                holds  DesktopPlatform::
 orvalen                lacks  ConversionHost|RequestListener|TemporaryOutput|OutputLock|Form1|ConversionWindow
-orvalen                needs  ^libQt6Core
-orvalen                shuns  ^libQt6(Gui|Widgets|DBus)
+orvalen                needs  ^libc\.so
+orvalen                shuns  ^libQt6
 orvalen-conversion     holds  ConversionHost::
 orvalen-conversion     lacks  CompanionLink|CompanionStarter|DesktopPlatform|findDisplayPlatform|lockSession|sessionAddress|Form1|ConversionWindow
 orvalen-conversion     needs  ^libQt6Core

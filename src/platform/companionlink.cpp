@@ -202,8 +202,10 @@ CompanionLink::CompanionLink(std::string program, std::optional<std::string> dis
 
 Result<void> CompanionLink::hand(ConversionRequest request)
 {
-    if (Result<void> runnable =
-            checkExecutable(starter.program(), Error::What::CompanionNotStartable);
+    // Once a batch: the companion that takes its first request takes the others.
+    if (Result<void> runnable = handed.empty() ? checkExecutable(starter.program(),
+                                                                 Error::What::CompanionNotStartable)
+                                               : Result<void>();
         !runnable)
         return runnable;
     if (road == Road::Window) {

@@ -10,27 +10,39 @@
 #include <vector>
 
 #include <dirent.h>
-
+#include <dlfcn.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
 
 constexpr std::chrono::milliseconds TrialTime{2'000};
 
-// The trial connection stays open until the program ends: an X server whose last client
-// leaves resets itself, which would fail the clients that come next. xcb_connect has no
-// time limit of its own, so it runs aside; a trial that hangs is left behind.
+// Whether an X server answers a connection through libxcb, which is loaded only here: the
+// command line without a display never loads it. The trial connection stays open until the
+// program ends: an X server whose last client leaves resets itself, which would fail the
+// clients that come next.
+bool xcbConnects()
+{
+    // Never closed: the connection made through it stays.
+    void *xcb = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!xcb)
+        return false;
+    using Connect = void *(const char *, int *);
+    using HasError = int(void *);
+    auto *connect = reinterpret_cast<Connect *>(::dlsym(xcb, "xcb_connect"));
+    auto *hasError = reinterpret_cast<HasError *>(::dlsym(xcb, "xcb_connection_has_error"));
+    return connect && hasError && hasError(connect(nullptr, nullptr)) == 0;
+}
+
+// xcb_connect has no time limit of its own, so it runs aside; a trial that hangs is left
+// behind.
 bool xServerAnswers()
 {
     auto answer = std::make_shared<std::promise<bool>>();
     std::future<bool> answered = answer->get_future();
-    std::thread([answer] {
-        xcb_connection_t *const connection = xcb_connect(nullptr, nullptr);
-        answer->set_value(xcb_connection_has_error(connection) == 0);
-    }).detach();
+    std::thread([answer] { answer->set_value(xcbConnects()); }).detach();
     return answered.wait_for(TrialTime) == std::future_status::ready && answered.get();
 }
 
