@@ -652,7 +652,7 @@ void TestEndToEnd::refusedOutputs()
         QCOMPARE(::mkfifo(QFile::encodeName(folder + "/.orvalen-" + lock + ".lock"), 0600), 0);
     }
     if (before == "socket")
-        QVERIFY(listenOnUnixSocket(output, Error::What::CompanionNotStartable));
+        QVERIFY(listenOnUnixSocket(output.toStdString(), Error::What::CompanionNotStartable));
     if (before == "device" && ::mknod(output, S_IFCHR | 0600, makedev(1, 3)) < 0)
         QSKIP("Only root makes a device");
     if (before == "folder")
