@@ -2,6 +2,7 @@
 #include "form1fixture.h"
 #include "jobs/encodercommand.h"
 #include "jobs/filenamebytes.h"
+#include "window/qttext.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -11,7 +12,7 @@
 
 namespace {
 
-const QString Encoder = "/opt/orvalen/cores/ffmpeg";
+const std::u16string Encoder = u"/opt/orvalen/cores/ffmpeg";
 const QString Question = "以上のファイルを変換開始しますか？";
 
 QStringList numberedFiles(int count, const QString &extension = ".mp4")
@@ -50,7 +51,7 @@ private:
     // The drop returns before the batch asks anything; the batch runs from the event loop.
     void drop(const QMimeData &data, const QString &on = "Form1")
     {
-        const qsizetype messagesBefore = platform->messages.size();
+        const std::size_t messagesBefore = platform->messages.size();
         dragAndDrop(target(on), data);
         QCOMPARE(platform->messages.size(), messagesBefore);
         QCoreApplication::processEvents();
@@ -93,15 +94,15 @@ void TestDropBatch::fileLists()
     dropFiles(files, target);
 
     QString listing;
-    QList<EncoderCall> commands;
+    std::vector<EncoderCall> commands;
     for (qsizetype i = 0; i < files.size(); ++i) {
         listing += files[i] + "\r\n";
-        commands.append(encoderCall(Encoder, files[i], outputs[i], 2, "128"));
+        commands.push_back(encoderCall(Encoder, toText(files[i]), toText(outputs[i]), 2, u"128"));
     }
-    QCOMPARE(platform->messages.size(), 1);
-    QCOMPARE(platform->messages[0].text, listing + Question);
+    QCOMPARE(platform->messages.size(), 1u);
+    QCOMPARE(toQString(platform->messages[0].text), listing + Question);
     QCOMPARE(platform->messages[0].style, MessageStyle::OkCancelQuestion);
-    QCOMPARE(platform->messages[0].parent, form);
+    QCOMPARE(platform->messages[0].owner, form);
     QCOMPARE(platform->launches, commands);
 }
 
@@ -118,18 +119,18 @@ void TestDropBatch::tooManyFiles()
     QFETCH(int, count);
 
     dropFiles(numberedFiles(count));
-    QCOMPARE(platform->messages.size(), 1);
-    QCOMPARE(platform->messages[0].text, "32個以上のファイルは同時に処理できません");
+    QCOMPARE(platform->messages.size(), 1u);
+    QCOMPARE(toQString(platform->messages[0].text), "32個以上のファイルは同時に処理できません");
     QCOMPARE(platform->messages[0].style, MessageStyle::OkError);
-    QVERIFY(platform->launches.isEmpty());
+    QVERIFY(platform->launches.empty());
 }
 
 void TestDropBatch::declined()
 {
-    platform->answers.enqueue(MessageAnswer::Cancel);
+    platform->answers.push_back(MessageAnswer::Cancel);
     dropFiles(numberedFiles(3));
-    QCOMPARE(platform->messages.size(), 1);
-    QVERIFY(platform->launches.isEmpty());
+    QCOMPARE(platform->messages.size(), 1u);
+    QVERIFY(platform->launches.empty());
 }
 
 void TestDropBatch::otherDropsDoNothing_data()
@@ -161,8 +162,8 @@ void TestDropBatch::otherDropsDoNothing()
     if (!urls.isEmpty())
         data.setUrls(urls);
     drop(data, target);
-    QVERIFY(platform->messages.isEmpty());
-    QVERIFY(platform->launches.isEmpty());
+    QVERIFY(platform->messages.empty());
+    QVERIFY(platform->launches.empty());
     QCOMPARE(form->findChild<QLineEdit *>("inputfn")->text(), "");
 }
 
@@ -171,8 +172,9 @@ void TestDropBatch::windowSettingsApplyToEveryFile()
     form->findChild<QComboBox *>("monostecmb")->setCurrentIndex(0);
     form->findChild<QComboBox *>("bpscmb")->setCurrentIndex(0);
     dropFiles({"/v/a.mp4", "/v/b.wav"});
-    QCOMPARE(platform->launches, (QList{encoderCall(Encoder, "/v/a.mp4", "/v/a.mp3", 1, "64"),
-                                        encoderCall(Encoder, "/v/b.wav", "/v/b.mp3", 1, "64")}));
+    QCOMPARE(platform->launches,
+             (std::vector{encoderCall(Encoder, u"/v/a.mp4", u"/v/a.mp3", 1, u"64"),
+                          encoderCall(Encoder, u"/v/b.wav", u"/v/b.mp3", 1, u"64")}));
 }
 
 void TestDropBatch::shortPathEndsTheProgramAtItsTurn()
@@ -182,9 +184,10 @@ void TestDropBatch::shortPathEndsTheProgramAtItsTurn()
     data.setUrls({QUrl::fromLocalFile("/v/a.mp4"), QUrl::fromLocalFile("ab"),
                   QUrl::fromLocalFile("/v/c.mp4")});
     drop(data);
-    QCOMPARE(platform->launchedInputs(), QStringList{"/v/a.mp4"});
-    QCOMPARE(platform->messages.size(), 2);
-    QCOMPARE(platform->messages[1].text, "ab : このファイルは処理できません。終了します");
+    QCOMPARE(toQStringList(platform->launchedInputs()), QStringList{"/v/a.mp4"});
+    QCOMPARE(platform->messages.size(), 2u);
+    QCOMPARE(toQString(platform->messages[1].text),
+             "ab : このファイルは処理できません。終了します");
     QCOMPARE(platform->endedWith, 1);
     QCOMPARE(platform->callsAfterEnd, 0);
 }
@@ -198,16 +201,16 @@ void TestDropBatch::boxesAreLeftAlone()
     dropFiles({"/v/b.mp4"});
     QCOMPARE(inputfn->text(), "/typed/x.mp4");
     QCOMPARE(outputfn->text(), "/typed/x.mp3");
-    QCOMPARE(platform->launchedInputs(), (QStringList{"/v/a.mp4", "/v/b.mp4"}));
+    QCOMPARE(toQStringList(platform->launchedInputs()), (QStringList{"/v/a.mp4", "/v/b.mp4"}));
 }
 
 void TestDropBatch::oneStemIsConvertedOnce()
 {
     dropFiles({"/v/song.m4a", "/v/b.mp4", "/v/song.wav"});
-    QCOMPARE(platform->launchedInputs(), (QStringList{"/v/song.m4a", "/v/b.mp4"}));
-    QCOMPARE(platform->messages.size(), 1);
-    QCOMPARE(platform->toldToBatch.size(), 1);
-    QVERIFY(platform->toldToBatch[0].endsWith("\n/v/song.wav → /v/song.mp3"));
+    QCOMPARE(toQStringList(platform->launchedInputs()), (QStringList{"/v/song.m4a", "/v/b.mp4"}));
+    QCOMPARE(platform->messages.size(), 1u);
+    QCOMPARE(platform->toldToBatch.size(), 1u);
+    QVERIFY(endsWith(platform->toldToBatch[0], u"\n/v/song.wav → /v/song.mp3"));
     QCOMPARE(platform->toldAfterBatchEnd, 0);
 }
 
@@ -219,10 +222,10 @@ void TestDropBatch::droppedNamesKeepTheirBytes()
                                   "file:///music/a%20b%25.mp4\r\n");
     drop(data);
     QStringList expected;
-    for (const QByteArray bytes :
+    for (const std::string_view bytes :
          {"/music/caf\xe9.wav", "/music/\xef\xbb\xbfsong.wav", "/music/a b%.mp4"})
-        expected.append(fileNameFromBytes(bytes));
-    QCOMPARE(platform->launchedInputs(), expected);
+        expected.append(toQString(fileNameFromBytes(bytes)));
+    QCOMPARE(toQStringList(platform->launchedInputs()), expected);
 }
 
 QTEST_MAIN(TestDropBatch)

@@ -1,6 +1,7 @@
 #include "form1fixture.h"
 #include "jobs/encodercommand.h"
 #include "window/dialogfilter.h"
+#include "window/qttext.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,7 +10,7 @@
 
 namespace {
 
-const QString Encoder = "/opt/orvalen/cores/ffmpeg";
+const std::u16string Encoder = u"/opt/orvalen/cores/ffmpeg";
 
 } // namespace
 
@@ -48,7 +49,7 @@ void TestForm1Actions::defaultsAfterLoad()
     QTest::keyClicks(box("inputfn"), "/v/movie.mp4");
     clickStart();
     QCOMPARE(platform->launches,
-             QList{encoderCall(Encoder, "/v/movie.mp4", "/v/movie.mp3", 2, "128")});
+             std::vector{encoderCall(Encoder, u"/v/movie.mp4", u"/v/movie.mp3", 2, u"128")});
 }
 
 void TestForm1Actions::chosenSettings_data()
@@ -75,7 +76,7 @@ void TestForm1Actions::chosenSettings()
     box("inputfn")->setText("in.flv");
     clickStart();
     QCOMPARE(platform->launches,
-             QList{encoderCall(Encoder, "in.flv", "in.mp3", channels, bitrate)});
+             std::vector{encoderCall(Encoder, u"in.flv", u"in.mp3", channels, toText(bitrate))});
 }
 
 void TestForm1Actions::outputFollowsTyping()
@@ -89,7 +90,7 @@ void TestForm1Actions::outputFollowsTyping()
         QTest::keyClicks(box("inputfn"), path.mid(typed, 1));
         QCOMPARE(box("outputfn")->text(), outputs.at(typed));
     }
-    QVERIFY(platform->messages.isEmpty());
+    QVERIFY(platform->messages.empty());
     QVERIFY(!platform->endedWith);
 }
 
@@ -122,13 +123,13 @@ void TestForm1Actions::outputAfterDeleting()
 void TestForm1Actions::chosenFileReplacesInput()
 {
     box("inputfn")->setText("typed by hand.mp4");
-    platform->files.enqueue("/home/u/動画/clip.divx");
+    platform->files.push_back(u"/home/u/動画/clip.divx");
     QTest::mouseClick(form->findChild<QPushButton *>("Command1"), Qt::LeftButton);
 
-    QCOMPARE(platform->dialogTitles, QStringList{"変換するファイルを選択"});
-    QCOMPARE(platform->dialogFilters.size(), 1);
+    QCOMPARE(toQStringList(platform->dialogTitles), QStringList{"変換するファイルを選択"});
+    QCOMPARE(platform->dialogFilters.size(), 1u);
     QVERIFY(
-        platform->dialogFilters[0].startsWith("動画サイトでよく利用される形式(mp4,flv,divx) ("));
+        startsWith(platform->dialogFilters[0], u"動画サイトでよく利用される形式(mp4,flv,divx) ("));
     QCOMPARE(box("inputfn")->text(), "/home/u/動画/clip.divx");
     QCOMPARE(box("outputfn")->text(), "/home/u/動画/clip.mp3");
 }
@@ -137,7 +138,7 @@ void TestForm1Actions::cancelledDialogKeepsInput()
 {
     box("inputfn")->setText("typed by hand.mp4");
     QTest::mouseClick(form->findChild<QPushButton *>("Command1"), Qt::LeftButton);
-    QCOMPARE(platform->dialogTitles.size(), 1);
+    QCOMPARE(platform->dialogTitles.size(), 1u);
     QCOMPARE(box("inputfn")->text(), "typed by hand.mp4");
     QCOMPARE(box("outputfn")->text(), "typed by hand.mp3");
 }
@@ -149,10 +150,10 @@ void TestForm1Actions::noOutputNameConvertsNothing()
     box("inputfn")->setText("ab");
     QCOMPARE(box("outputfn")->text(), "");
     clickStart();
-    QVERIFY(platform->launches.isEmpty());
-    QCOMPARE(platform->messages.size(), 1);
+    QVERIFY(platform->launches.empty());
+    QCOMPARE(platform->messages.size(), 1u);
     QCOMPARE(platform->messages[0].style, MessageStyle::OkError);
-    QCOMPARE(platform->messages[0].parent, form);
+    QCOMPARE(platform->messages[0].owner, form);
 }
 
 void TestForm1Actions::everyClickStartsOneMore()
@@ -160,7 +161,7 @@ void TestForm1Actions::everyClickStartsOneMore()
     box("inputfn")->setText("a.mp4");
     clickStart();
     clickStart();
-    QCOMPARE(platform->launches.size(), 2);
+    QCOMPARE(platform->launches.size(), 2u);
     QCOMPARE(platform->launches[0], platform->launches[1]);
     // Each click is a batch of its own, seen started before the window takes the next one.
     QCOMPARE(platform->finishedBatches, 2);
@@ -170,7 +171,7 @@ void TestForm1Actions::altSStartsFromAnywhere()
 {
     // The access key animates a click, which ends a moment later.
     box("inputfn")->setText("a.mp4");
-    int clicks = 0;
+    std::size_t clicks = 0;
     for (const char *name : {"inputfn", "outputfn", "bpscmb"}) {
         auto *control = form->findChild<QWidget *>(name);
         control->setFocus();
@@ -181,7 +182,7 @@ void TestForm1Actions::altSStartsFromAnywhere()
 
     // Enter in a box presses no button.
     QTest::keyClick(box("inputfn"), Qt::Key_Return);
-    QCOMPARE(platform->launches.size(), 3);
+    QCOMPARE(platform->launches.size(), 3u);
 }
 
 void TestForm1Actions::dialogFilter_data()

@@ -4,6 +4,7 @@
 #include "dragdrop.h"
 #include "form1fixture.h"
 #include "jobs/commandlinebatch.h"
+#include "window/qttext.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,7 +36,7 @@ private:
             dragAndDrop(form->findChild<QLineEdit *>("inputfn"), data);
             QCoreApplication::processEvents();
         } else {
-            platform->givenArguments = files;
+            platform->givenArguments = toTextList(files);
             return convertCommandLineNames(*platform);
         }
         return std::nullopt;
@@ -64,11 +65,11 @@ void TestLaunchFailure::batchStopsAtTheFailure()
 
     platform->launchesBeforeFailure = int(launched.size());
     QCOMPARE(convert(way, {"/v/a.mp4", "/v/b.mp4", "/v/c.mp4"}).value_or(WindowStays), status);
-    QCOMPARE(platform->launchedInputs(), launched);
+    QCOMPARE(toQStringList(platform->launchedInputs()), launched);
     QCOMPARE(platform->finishedBatches, 1);
-    QCOMPARE(platform->messages.size(), boxes);
-    QCOMPARE(platform->messages.constLast().style, MessageStyle::OkError);
-    QCOMPARE(platform->messages.constLast().parent, way == "command line" ? nullptr : form);
+    QCOMPARE(platform->messages.size(), std::size_t(boxes));
+    QCOMPARE(platform->messages.back().style, MessageStyle::OkError);
+    QCOMPARE(platform->messages.back().owner, way == "command line" ? nullptr : form);
     QVERIFY(!platform->endedWith);
     QVERIFY(form->isVisible());
 }
