@@ -647,8 +647,8 @@ void TestConversion::temporaryNames()
     QVERIFY(!isTemporaryNameOf(temporaryName(output, "Ab12Cde"), output));
 }
 
-// An output's lock is named for its name in one case: each name keeps every unit but its
-// letters' case, a leading U+FEFF or U+FFFE included.
+// An output's lock is named for its name in one case, which keeps a leading U+FEFF or
+// U+FFFE as the name has it.
 void TestConversion::caseFoldedNames_data()
 {
     QTest::addColumn<QByteArray>("name");
