@@ -11,15 +11,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+// Qt's text as the rules hold it.
+inline std::u16string utf16Of(const QString &text)
+{
+    return text.toStdU16String();
+}
+
 // Writes a shell script that stands in for the encoder, which is given
-// "-y -i <input> <options> <output>"; returns its path.
-inline QString writeEncoder(const QString &path, const QByteArray &body)
+// "-y -i <input> <options> <output>"; returns its path, as a request names the encoder.
+inline std::u16string writeEncoder(const QString &path, const QByteArray &body)
 {
     QFile script(path);
     if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body + '\n') < 0)
         return {};
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return utf16Of(path);
 }
 
 class RequestClient
@@ -73,6 +79,6 @@ public:
 private:
     int own = -1;
     int served = -1;
-    QByteArray incoming;
+    std::string incoming;
     QList<ConversionReport> told;
 };

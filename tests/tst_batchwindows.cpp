@@ -72,7 +72,7 @@ void TestBatchWindows::closingStopsOnlyItsBatch()
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.filePath("runtime")));
     QVERIFY(
         QDir(work.path()).mkdir("runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QString encoder = writeEncoder(work.filePath("encoder.sh"), WaitingEncoder);
+    const std::u16string encoder = writeEncoder(work.filePath("encoder.sh"), WaitingEncoder);
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     part->prepareEventLoop();
     ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
@@ -82,10 +82,10 @@ void TestBatchWindows::closingStopsOnlyItsBatch()
     RequestClient completed;
     QList<QDialog *> windows;
     for (RequestClient *client : {&stopped, &completed}) {
-        const QString name = client == &stopped ? "stopped" : "completed";
+        const std::u16string name = client == &stopped ? u"stopped" : u"completed";
         host.serve(client->companionEnd());
-        QVERIFY(client->send(
-            ConversionRequest{work.path(), {encoder, name + ".go", name + ".mp3", {}}, true}));
+        QVERIFY(client->send(ConversionRequest{
+            utf16Of(work.path()), {encoder, name + u".go", name + u".mp3", {}}, true}));
         QTRY_COMPARE(client->latest(), ConversionOutcome::Kind::Started);
         QTRY_VERIFY(newestBatchWindow(windows));
         windows.append(newestBatchWindow(windows));
@@ -103,8 +103,8 @@ void TestBatchWindows::closingStopsOnlyItsBatch()
         window->close();
     QTRY_VERIFY(!window);
     // What the batch asks for afterwards is stopped too.
-    QVERIFY(
-        stopped.send(ConversionRequest{work.path(), {encoder, "later.go", "later.mp3", {}}, true}));
+    QVERIFY(stopped.send(
+        ConversionRequest{utf16Of(work.path()), {encoder, u"later.go", u"later.mp3", {}}, true}));
     QTRY_COMPARE(stopped.reports().size(), 4);
     QCOMPARE(stopped.latest(), ConversionOutcome::Kind::Stopped);
 
@@ -135,8 +135,8 @@ void TestBatchWindows::streamsWithoutRequestsAreForgotten()
     host.serve(silent.companionEnd());
     host.serve(cut.companionEnd());
     QVERIFY(!host.isIdle());
-    const QByteArray frame = toFrame(ConversionRequest{"/", {"/e", "a.wav", "a.mp3", {}}});
-    QVERIFY(cut.send(QByteArrayView(frame).first(frame.size() / 2)));
+    const std::string frame = toFrame(ConversionRequest{u"/", {u"/e", u"a.wav", u"a.mp3", {}}});
+    QVERIFY(cut.send(QByteArrayView(frame).first(qsizetype(frame.size()) / 2)));
     silent.closeStream();
     cut.closeStream();
     QTRY_VERIFY(host.isIdle());
@@ -150,8 +150,7 @@ void TestBatchWindows::desktopNoticeWithoutBusIsDone()
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     part->prepareEventLoop();
     bool sent = false;
-    part->notifyDesktop(QStringLiteral("変換が終わりました: 1個完了"), this,
-                        [&sent] { sent = true; });
+    part->notifyDesktop(u"変換が終わりました: 1個完了", this, [&sent] { sent = true; });
     QTRY_VERIFY(sent);
 }
 

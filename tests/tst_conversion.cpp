@@ -5,12 +5,13 @@
 #include "conversion/conversionhost.h"
 #include "conversion/encoderoutput.h"
 #include "conversion/partialrecord.h"
+#include "conversion/qtnames.h"
 #include "conversion/requestlistener.h"
 #include "conversion/temporaryoutput.h"
 #include "jobs/batchcounts.h"
 #include "jobs/conversionrequest.h"
-#include "platform/windowpart.h"
 #include "platform/processstart.h"
+#include "platform/windowpart.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -29,6 +30,15 @@
 
 namespace {
 
+// The rules' texts as Qt's list.
+QStringList qStringListOf(const TextList &texts)
+{
+    QStringList list;
+    for (const std::u16string &text : texts)
+        list.append(toQString(text));
+    return list;
+}
+
 // Writes what the socket takes now; how much.
 qsizetype writeSome(int socket, QByteArrayView bytes)
 {
@@ -37,7 +47,7 @@ qsizetype writeSome(int socket, QByteArrayView bytes)
 }
 
 // Reads the reports that have come, and whether the stream has ended.
-bool readReports(int socket, QByteArray &incoming, QList<ConversionReport> &reports)
+bool readReports(int socket, std::string &incoming, QList<ConversionReport> &reports)
 {
     char buffer[4096];
     ssize_t count = 0;
@@ -75,6 +85,8 @@ private slots:
     void batchSummaries();
     void temporaryNames_data();
     void temporaryNames();
+    void caseFoldedNames_data();
+    void caseFoldedNames();
 };
 
 void TestConversion::encoderOutput_data()
@@ -135,8 +147,9 @@ void TestConversion::encoderOutput()
         output.append(chunk);
     QCOMPARE(output.percentDone().value_or(-1), percent);
     QCOMPARE(output.lastMessage(), lastMessage);
-    QCOMPARE(output.latestLines().value(output.latestLines().size() - 1), lastLine);
-    QCOMPARE(output.latestLines().count(lastLine), 1);
+    const QStringList lines = qStringListOf(output.latestLines());
+    QCOMPARE(lines.value(lines.size() - 1), lastLine);
+    QCOMPARE(lines.count(lastLine), 1);
 }
 
 void TestConversion::encoderBannerNeverKept()
@@ -150,32 +163,34 @@ void TestConversion::encoderBannerNeverKept()
                   "  libswresample   4.  7.100 /  4.  7.100\n"
                   "  libpostproc    56.  6.100 / 56.  6.100\n"
                   "clip.wav: No such file or directory\n");
-    QCOMPARE(output.latestLines(), QStringList{"clip.wav: No such file or directory"});
+    QCOMPARE(qStringListOf(output.latestLines()),
+             QStringList{"clip.wav: No such file or directory"});
     QCOMPARE(output.lastMessage(), "clip.wav: No such file or directory");
 }
 
 void TestConversion::messagesCrossAStream_data()
 {
-    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<std::string>("stream");
     QTest::addColumn<QList<ProgramMessage>>("messages");
     QTest::addColumn<QList<ConversionReport>>("reports");
 
     // A name with a byte that is not UTF-8, carried as a lone surrogate.
-    const QString name = QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".wav");
-    const ConversionRequest request{"/home/u", {"/opt/cores/ffmpeg", name, "x.mp3", {"-vn"}}, true};
+    const std::u16string name = u"caf\xDCE9.wav";
+    const ConversionRequest request{
+        u"/home/u", {u"/opt/cores/ffmpeg", name, u"x.mp3", {u"-vn"}}, true};
     // An error with the causes it carries, names with a lone surrogate too.
     const Error noLock{Error::What::OutputLockUnavailable,
                        0,
                        {},
                        {{Error::What::RuntimeFolderUnusable, EROFS, name},
-                        {Error::What::RuntimeFolderNotPrivate, 0, "/c/runtime"}}};
+                        {Error::What::RuntimeFolderNotPrivate, 0, u"/c/runtime"}}};
     const QList<ConversionReport> reports{
         {0, {ConversionOutcome::Kind::Started}},
         {1, {ConversionOutcome::Kind::Refused, noLock}},
         {0,
-         {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 1}, "Invalid data"}},
+         {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 1}, u"Invalid data"}},
         {1, {ConversionOutcome::Kind::Stopped}}};
-    QByteArray reportStream;
+    std::string reportStream;
     for (const ConversionReport &report : reports)
         reportStream += toFrame(report);
 
@@ -185,14 +200,14 @@ void TestConversion::messagesCrossAStream_data()
         << QList<ProgramMessage>{request, ConversionRequest{}, BatchNote{name}, StopRequest{}}
         << QList<ConversionReport>{};
     QTest::newRow("a request frame that holds no request is an empty one")
-        << QByteArray("\0\0\0\2\0\7", 6) << QList<ProgramMessage>{ConversionRequest{}}
+        << std::string("\0\0\0\2\0\7", 6) << QList<ProgramMessage>{ConversionRequest{}}
         << QList<ConversionReport>{};
     QTest::newRow("a Hello, and frames of unknown types skipped")
-        << toFrame(Hello{}) + QByteArray("\0\0\0\2\7\7\0\0\0\1\xff", 11) + toFrame(StopRequest{})
+        << toFrame(Hello{}) + std::string("\0\0\0\2\7\7\0\0\0\1\xff", 11) + toFrame(StopRequest{})
         << QList<ProgramMessage>{Hello{}, StopRequest{}} << QList<ConversionReport>{};
     QTest::newRow("reports of every kind") << reportStream << QList<ProgramMessage>{} << reports;
     QTest::newRow("reports past frames of unknown types")
-        << QByteArray("\0\0\0\1\x40", 5) + reportStream << QList<ProgramMessage>{} << reports;
+        << std::string("\0\0\0\1\x40", 5) + reportStream << QList<ProgramMessage>{} << reports;
     QTest::newRow("a report is not a request")
         << toFrame(reports[0]) << QList<ProgramMessage>{ConversionRequest{}}
         << QList<ConversionReport>{};
@@ -200,19 +215,19 @@ void TestConversion::messagesCrossAStream_data()
 
 void TestConversion::messagesCrossAStream()
 {
-    QFETCH(QByteArray, stream);
+    QFETCH(std::string, stream);
     QFETCH(QList<ProgramMessage>, messages);
     QFETCH(QList<ConversionReport>, reports);
 
     // Byte by byte: nothing is taken before its frame is whole.
-    QByteArray arrived;
+    std::string arrived;
     QList<ProgramMessage> taken;
     for (const char byte : std::as_const(stream)) {
         arrived += byte;
         while (const std::optional<ProgramMessage> message = takeProgramMessage(arrived))
             taken.append(*message);
     }
-    QVERIFY(arrived.isEmpty());
+    QVERIFY(arrived.empty());
     if (!messages.isEmpty())
         QCOMPARE(taken, messages);
     if (reports.isEmpty())
@@ -227,28 +242,30 @@ void TestConversion::messagesCrossAStream()
 class CountingWindows final : public WindowPart, public BatchView
 {
 public:
-    MessageAnswer messageBox(QWidget *, const QString &, MessageStyle, int) override
+    MessageAnswer messageBox(const BoxOwner *, const std::u16string &, MessageStyle, int) override
     {
         return MessageAnswer::Ok;
     }
-    std::optional<QString> chooseFileToOpen(QWidget *, const QString &, const QString &) override
+    std::optional<std::u16string> chooseFileToOpen(const BoxOwner *, const std::u16string &,
+                                                   const std::u16string &) override
     {
         return std::nullopt;
     }
     void endProgram(int) override {}
-    int runMainWindow(Platform &, const QStringList &) override { return 0; }
+    int runMainWindow(Platform &, const TextList &) override { return 0; }
+    void callOnWindowThread(std::function<void()>) override {}
     void prepareEventLoop() override {}
     BatchView *showBatch(BatchControl &) override
     {
         ++shown;
         return this;
     }
-    void notifyDesktop(const QString &, QObject *, std::function<void()>) override {}
+    void notifyDesktop(const std::u16string &, QObject *, std::function<void()>) override {}
     void addConversion(const ConversionRequest &) override {}
-    void showProgress(qsizetype, std::optional<int>, const QStringList &) override {}
-    void showState(qsizetype, const ConversionOutcome &) override {}
-    void addNote(const QString &) override {}
-    void showSummary(const QString &) override {}
+    void showProgress(std::size_t, std::optional<int>, const TextList &) override {}
+    void showState(std::size_t, const ConversionOutcome &) override {}
+    void addNote(const std::u16string &) override {}
+    void showSummary(const std::u16string &) override {}
     void showEnd(bool) override {}
 
     int shown = 0;
@@ -259,17 +276,17 @@ public:
 // served as well, and frames of types a later version may add are skipped.
 void TestConversion::streamsServedNoFurther_data()
 {
-    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<std::string>("stream");
     QTest::addColumn<bool>("halfCloses"); // the client closes its end for writing, and reads
     QTest::addColumn<int>("reports");
     QTest::addColumn<bool>("closed"); // the companion ends the stream
     QTest::addColumn<int>("windows");
 
     // Refused, for its output folder is missing; no encoder is started.
-    const QByteArray request =
-        toFrame(ConversionRequest{"/", {"/nonexistent/ffmpeg", "a.wav", "/nonexistent/a.mp3", {}}});
-    const QByteArray unknown("\0\0\0\3\x40xy", 7);
-    const QByteArray hello = toFrame(Hello{});
+    const std::string request = toFrame(
+        ConversionRequest{u"/", {u"/nonexistent/ffmpeg", u"a.wav", u"/nonexistent/a.mp3", {}}});
+    const std::string unknown("\0\0\0\3\x40xy", 7);
+    const std::string hello = toFrame(Hello{});
     QTest::newRow("a request of the first version is answered")
         << request << false << 1 << false << 1;
     QTest::newRow("a request after a Hello is answered")
@@ -283,13 +300,13 @@ void TestConversion::streamsServedNoFurther_data()
     QTest::newRow("a Hello after a request: closed")
         << request + hello + request << false << 1 << true << 1;
     QTest::newRow("a frame over the limit")
-        << QByteArray("\xff\xff\xff\xff") + QByteArray(MaximumFrameSize + 1, '\0') << false << 0
+        << std::string("\xff\xff\xff\xff") + std::string(MaximumFrameSize + 1, '\0') << false << 0
         << true << 0;
 }
 
 void TestConversion::streamsServedNoFurther()
 {
-    QFETCH(QByteArray, stream);
+    QFETCH(std::string, stream);
     QFETCH(bool, halfCloses);
     QFETCH(int, reports);
     QFETCH(bool, closed);
@@ -307,7 +324,7 @@ void TestConversion::streamsServedNoFurther()
     host.serve(pair[1]);
     host.watch(&shown);
     // What did not fit in the socket goes while the companion reads, until it stops reading.
-    QByteArray incoming;
+    std::string incoming;
     QList<ConversionReport> told;
     bool ended = false;
     while (!unsent.isEmpty() && !ended) {
@@ -365,8 +382,8 @@ void TestConversion::encodersEndWhateverTheyDo()
     RequestClient client;
     host.serve(client.companionEnd());
     QVERIFY(client.send(ConversionRequest{
-        work.path(),
-        {writeEncoder(work.filePath("encoder.sh"), encoder), "input", "out.mp3", {}},
+        utf16Of(work.path()),
+        {writeEncoder(work.filePath("encoder.sh"), encoder), u"input", u"out.mp3", {}},
         true}));
     QTRY_VERIFY(!client.reports().isEmpty());
     QCOMPARE(client.reports().constFirst().outcome.kind, ConversionOutcome::Kind::Started);
@@ -418,15 +435,15 @@ void TestConversion::failuresWithoutWindowsAreTold()
     RequestClient client;
     host.serve(client.companionEnd());
     const EncoderCall call{
-        writeEncoder(work.filePath("encoder.sh"), "exit 3"), "a.wav", "a.mp3", {}};
-    QVERIFY(client.send(ConversionRequest{work.path(), call}));
-    QVERIFY(client.send(BatchNote{"b.wav: 入力ファイルがありません。"}));
+        writeEncoder(work.filePath("encoder.sh"), "exit 3"), u"a.wav", u"a.mp3", {}};
+    QVERIFY(client.send(ConversionRequest{utf16Of(work.path()), call}));
+    QVERIFY(client.send(BatchNote{u"b.wav: 入力ファイルがありません。"}));
     QTRY_VERIFY(!client.reports().isEmpty());
     client.closeStream();
     QTRY_VERIFY(host.isIdle());
 
-    QStringList expected{
-        outcomeLine(call, {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 3}})};
+    QStringList expected{toQString(outcomeLine(
+        call, {ConversionOutcome::Kind::Failed, Error{Error::What::EncoderExited, 3}}))};
     if (notesTold)
         expected.append("b.wav: 入力ファイルがありません。");
     QFile written(told.fileName());
@@ -460,8 +477,8 @@ void TestConversion::killedCompanionLeavesNothingBehind()
     ::close(client.companionEnd());
     QVERIFY(killed);
     QVERIFY(client.send(ConversionRequest{
-        work.path(),
-        {writeEncoder(work.filePath("encoder.sh"), "exec sleep 600"), "a.wav", "out.mp3", {}},
+        utf16Of(work.path()),
+        {writeEncoder(work.filePath("encoder.sh"), "exec sleep 600"), u"a.wav", u"out.mp3", {}},
         true}));
     QTRY_VERIFY(!client.reports().isEmpty());
     // The folder, the output's lock beside it and its record, which a companion that starts
@@ -503,9 +520,9 @@ void TestConversion::notesOutliveTheirStream()
 {
     int pair[2];
     QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    const QByteArray sent =
-        toFrame(ConversionRequest{"/", {"/e", "a.wav", "a.mp3", {}}}) + toFrame(BatchNote{"b.wav"});
-    QCOMPARE(writeSome(pair[0], sent), sent.size());
+    const std::string sent = toFrame(ConversionRequest{u"/", {u"/e", u"a.wav", u"a.mp3", {}}}) +
+                             toFrame(BatchNote{u"b.wav"});
+    QCOMPARE(writeSome(pair[0], sent), qsizetype(sent.size()));
     ::close(pair[0]);
     RequestConnection connection(pair[1]);
     QList<ProgramMessage> received;
@@ -514,7 +531,7 @@ void TestConversion::notesOutliveTheirStream()
     // The host ends the batch's stream once its connection says it is closed.
     QSignalSpy closed(&connection, &RequestConnection::closed);
     connection.readAvailable();
-    QCOMPARE(received, QList<ProgramMessage>{BatchNote{"b.wav"}});
+    QCOMPARE(received, QList<ProgramMessage>{BatchNote{u"b.wav"}});
     QCOMPARE(closed.size(), 1);
 }
 
@@ -525,7 +542,7 @@ void TestConversion::outcomeTexts_data()
 
     using Kind = ConversionOutcome::Kind;
     QTest::newRow("failed") << ConversionOutcome{Kind::Failed, Error{Error::What::EncoderExited, 1},
-                                                 "a.wav: Invalid data"}
+                                                 u"a.wav: Invalid data"}
                             << "orvalen: a.wav → a.mp3: 変換に失敗しました（終了コード 1）: "
                                "a.wav: Invalid data";
     QTest::newRow("failed without a message")
@@ -543,12 +560,12 @@ void TestConversion::outcomeTexts()
     QFETCH(ConversionOutcome, outcome);
     QFETCH(QString, line);
 
-    QCOMPARE(outcomeLine({"/e", "a.wav", "a.mp3", {}}, outcome), line);
-    const BatchAnswer answer{{{{"/e", "b.wav", "b.mp3", {}}, {ConversionOutcome::Kind::Started}},
-                              {{"/e", "a.wav", "a.mp3", {}}, outcome}},
+    QCOMPARE(toQString(outcomeLine({u"/e", u"a.wav", u"a.mp3", {}}, outcome)), line);
+    const BatchAnswer answer{{{{u"/e", u"b.wav", u"b.mp3", {}}, {ConversionOutcome::Kind::Started}},
+                              {{u"/e", u"a.wav", u"a.mp3", {}}, outcome}},
                              {},
                              {}};
-    QCOMPARE(answer.problemLines(), QStringList{line});
+    QCOMPARE(qStringListOf(answer.problemLines()), QStringList{line});
 }
 
 // States by letter: w waiting, r running, o succeeded, f failed, s stopped, x refused.
@@ -589,8 +606,8 @@ void TestConversion::batchSummaries()
         counts.add(state == 'w' ? std::nullopt
                                 : std::optional(ConversionOutcome{kinds.value(state)}));
     }
-    QCOMPARE(summaryText(counts), summary);
-    QCOMPARE(endNoticeText(counts), "変換が終わりました: " + summary.section(' ', 1));
+    QCOMPARE(toQString(summaryText(counts)), summary);
+    QCOMPARE(toQString(endNoticeText(counts)), "変換が終わりました: " + summary.section(' ', 1));
     QCOMPARE(counts.haveEnded(), ended);
     QCOMPARE(counts.allSucceeded(), allSucceeded);
 }
@@ -628,6 +645,27 @@ void TestConversion::temporaryNames()
     QVERIFY(!isTemporaryNameOf(temporaryName("x" + output, "Ab12Cd"), output));
     QVERIFY(!isTemporaryNameOf(temporaryName(output, "Ab-2Cd"), output));
     QVERIFY(!isTemporaryNameOf(temporaryName(output, "Ab12Cde"), output));
+}
+
+// An output's lock is named for its name in one case, which keeps a leading U+FEFF or
+// U+FFFE as the name has it.
+void TestConversion::caseFoldedNames_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("folded");
+
+    QTest::newRow("a leading byte-order mark stays")
+        << QByteArray("\xef\xbb\xbfSong.mp3") << QByteArray("\xef\xbb\xbfsong.mp3");
+    QTest::newRow("a leading reversed byte-order mark stays")
+        << QByteArray("\xef\xbf\xbeSong.mp3") << QByteArray("\xef\xbf\xbesong.mp3");
+}
+
+void TestConversion::caseFoldedNames()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, folded);
+
+    QCOMPARE(caseFoldedFileName(name), folded);
 }
 
 QTEST_GUILESS_MAIN(TestConversion)

@@ -1,12 +1,13 @@
 #include "conversion/requestlistener.h"
 #include "jobs/filenamebytes.h"
-#include "platform/windowpart.h"
 #include "platform/desktopplatform.h"
 #include "platform/processstart.h"
 #include "platform/programlocation.h"
 #include "platform/session.h"
 #include "platform/unixsocket.h"
+#include "platform/windowpart.h"
 #include "window/messagedialog.h"
+#include "window/qttext.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -35,6 +36,8 @@
 #include <unistd.h>
 
 extern "C" WindowPart *orvalenMakeWindowPart(const char *displayPlatform);
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -91,6 +94,8 @@ void TestDesktopPlatform::namesKeepTheirBytes_data()
                                       QChar(0xDC83) + "g.wav";
     QTest::newRow("byte-order mark stays")
         << QByteArray("\xef\xbb\xbfsong.wav") << QString(QChar(0xFEFF)) + "song.wav";
+    QTest::newRow("reversed byte-order mark stays")
+        << QByteArray("\xef\xbf\xbesong.wav") << QString(QChar(0xFFFE)) + "song.wav";
     QTest::newRow("encoded surrogate is three bytes")
         << QByteArray("\xed\xa0\x80") << QString(QChar(0xDCED)) + QChar(0xDCA0) + QChar(0xDC80);
     QTest::newRow("overlong slash")
@@ -116,11 +121,11 @@ void TestDesktopPlatform::namesKeepTheirBytes()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, characters);
 
-    QCOMPARE(fileNameFromBytes(bytes), characters);
-    QCOMPARE(fileNameToBytes(characters), bytes);
-    const DesktopPlatform platform({bytes, "b.mp4"}, "/opt/\xff");
-    QCOMPARE(platform.arguments(), (QStringList{characters, "b.mp4"}));
-    QCOMPARE(fileNameToBytes(platform.programDirectory()), "/opt/\xff");
+    QCOMPARE(toQString(fileNameFromBytes(bytes.toStdString())), characters);
+    QCOMPARE(QByteArray::fromStdString(fileNameToBytes(toText(characters))), bytes);
+    const DesktopPlatform platform({bytes.toStdString(), "b.mp4"}, "/opt/\xff");
+    QCOMPARE(toQStringList(platform.arguments()), (QStringList{characters, "b.mp4"}));
+    QCOMPARE(QByteArray::fromStdString(fileNameToBytes(platform.programDirectory())), "/opt/\xff");
 }
 
 void TestDesktopPlatform::programDirectoryFromKernelLink_data()
@@ -145,13 +150,14 @@ void TestDesktopPlatform::programDirectoryFromKernelLink()
     QVERIFY(QFile::link(folder.path() + "/bin/prog", folder.path() + "/exe"));
     QVERIFY(QFile::link(folder.path() + "/bin", folder.path() + "/link"));
 
-    const Result<QByteArray> found = locateProgramDirectory((root + link).constData());
+    const Result<std::string> found = locateProgramDirectory((root + link).constData());
     if (directory == "-") {
         QVERIFY(!found);
-        QCOMPARE(found.error(), (Error{Error::What::EncoderNotStartable, ENOENT}));
+        QCOMPARE(found.error(), (Error{Error::What::EncoderNotStartable, ENOENT,
+                                       fileNameFromBytes((root + link).toStdString())}));
     } else {
         QVERIFY(found);
-        QCOMPARE(*found, root + directory);
+        QCOMPARE(QByteArray::fromStdString(*found), root + directory);
     }
 }
 
@@ -186,14 +192,15 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
     });
 
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
-    const std::optional<QString> chosen =
-        part->chooseFileToOpen(nullptr, "変換するファイルを選択", filter);
+    const std::optional<std::u16string> chosen =
+        part->chooseFileToOpen(nullptr, u"変換するファイルを選択", toText(filter));
     QCOMPARE(underMovies, (QStringList{"MOVIE.MP4", "b.flv"}));
     QCOMPARE(underAll.size(), 5);
-    QCOMPARE(chosen, std::optional<QString>(folder.filePath("README")));
+    QCOMPARE(chosen, std::optional(toText(folder.filePath("README"))));
 
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    QCOMPARE(part->chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
+    QCOMPARE(part->chooseFileToOpen(nullptr, u"変換するファイルを選択", toText(filter)),
+             std::nullopt);
 
     // The dialog cannot give back a name that is not UTF-8: it is refused, never mistaken.
     QString refusal;
@@ -209,7 +216,8 @@ void TestDesktopPlatform::fileDialogFiltersAndAnswers()
             box->accept();
         });
     });
-    QCOMPARE(part->chooseFileToOpen(nullptr, "変換するファイルを選択", filter), std::nullopt);
+    QCOMPARE(part->chooseFileToOpen(nullptr, u"変換するファイルを選択", toText(filter)),
+             std::nullopt);
     QVERIFY2(refusal.contains("UTF-8"), qPrintable(refusal));
 }
 
@@ -320,14 +328,15 @@ void TestDesktopPlatform::spawnedProgramGetsItsSetup()
     // Ours ignores SIGPIPE, as the companion does; the child must not inherit that.
     const auto restore =
         qScopeGuard([old = std::signal(SIGPIPE, SIG_IGN)] { std::signal(SIGPIPE, old); });
-    ProcessSetup setup{workingDirectory, {}, {}};
-    QByteArray seen = QByteArray::number(pipe[1]);
+    ProcessSetup setup{workingDirectory.toStdString(), {}, {}};
+    std::string seen = std::to_string(pipe[1]);
     if (inheritsPipe) {
-        setup.inherited.append(pipe[1]);
-        seen = QByteArray::number(FirstInheritedDescriptor);
+        setup.inherited.push_back(pipe[1]);
+        seen = std::to_string(FirstInheritedDescriptor);
     }
     const Result<pid_t> started =
-        startProcess(program, {"-c", script, "sh", seen}, setup, Error::What::EncoderNotStartable);
+        startProcess(program.toStdString(), {"-c", script.toStdString(), "sh", seen}, setup,
+                     Error::What::EncoderNotStartable);
     QCOMPARE(started ? 0 : started.error().number, error);
     if (!started)
         return;
@@ -346,7 +355,7 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
     QTemporaryDir base;
     const QString runtime = base.filePath(QString(120, u'r'));
     QVERIFY(QDir().mkpath(runtime));
-    const QByteArray address = QFile::encodeName(runtime + "/session");
+    const std::string address = QFile::encodeName(runtime + "/session").toStdString();
     Result<UniqueFd> lock = lockSession(address);
     QVERIFY(lock);
     QCOMPARE(lockSession(address).error().number, EWOULDBLOCK);
@@ -354,17 +363,19 @@ void TestDesktopPlatform::leavingListenerTakesQueuedClients()
     Result<UniqueFd> listening =
         listenOnUnixSocket(address + ".socket", Error::What::CompanionNotStartable);
     QVERIFY(listening);
-    QVERIFY(listener.adopt(std::move(*listening), std::move(*lock), address + ".socket"));
+    QVERIFY(listener.adopt(std::move(*listening), std::move(*lock),
+                           QByteArray::fromStdString(address + ".socket")));
 
     const Result<UniqueFd> early =
-        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable, {});
+        connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable, Deadline(0ms));
     QVERIFY(early);
     QList<int> accepted;
     connect(&listener, &RequestListener::accepted,
             [&accepted](int client) { accepted.append(client); });
     listener.close();
     QCOMPARE(accepted.size(), 1);
-    QVERIFY(!connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable, {}));
+    QVERIFY(
+        !connectUnixSocket(address + ".socket", Error::What::CompanionNotStartable, Deadline(0ms)));
     QVERIFY(!QFile::exists(runtime + "/session.socket"));
     QVERIFY(lockSession(address));
     ::close(accepted.constFirst());
@@ -377,7 +388,8 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
     QTemporaryDir runtime;
     const QByteArray path = QFile::encodeName(runtime.filePath("session.socket"));
     RequestListener listener;
-    Result<UniqueFd> listening = listenOnUnixSocket(path, Error::What::CompanionNotStartable);
+    Result<UniqueFd> listening =
+        listenOnUnixSocket(path.toStdString(), Error::What::CompanionNotStartable);
     QVERIFY(listening);
     QVERIFY(listener.adopt(std::move(*listening), UniqueFd(::open("/dev/null", O_RDONLY)), path));
     listener.watch();
@@ -386,7 +398,8 @@ void TestDesktopPlatform::listenerOutOfDescriptors()
         ::close(client);
         ++accepted;
     });
-    const Result<UniqueFd> client = connectUnixSocket(path, Error::What::CompanionNotStartable, {});
+    const Result<UniqueFd> client =
+        connectUnixSocket(path.toStdString(), Error::What::CompanionNotStartable, Deadline(0ms));
     QVERIFY(client);
 
     // Counts the listener's wake-ups. While descriptors are out, it calls nothing on the
@@ -441,7 +454,8 @@ void TestDesktopPlatform::fullListenerIsGivenUpOn()
     QCOMPARE(::listen(listening.get(), 1), 0);
     std::vector<UniqueFd> queued;
     for (;;) {
-        Result<UniqueFd> client = connectUnixSocket(path, Error::What::CompanionNotStartable, {});
+        Result<UniqueFd> client = connectUnixSocket(
+            path.toStdString(), Error::What::CompanionNotStartable, Deadline(0ms));
         if (!client) {
             QCOMPARE(client.error().number, ETIMEDOUT);
             break;
@@ -450,7 +464,7 @@ void TestDesktopPlatform::fullListenerIsGivenUpOn()
     }
     QVERIFY(!queued.empty());
     const Result<UniqueFd> late =
-        connectUnixSocket(path, Error::What::CompanionNotStartable, QDeadlineTimer(100));
+        connectUnixSocket(path.toStdString(), Error::What::CompanionNotStartable, Deadline(100ms));
     QVERIFY(!late);
     QCOMPARE(late.error().number, ETIMEDOUT);
 }
@@ -480,18 +494,18 @@ void TestDesktopPlatform::endedConversionWindowRestsStill()
     {
         bool isRunning() const override { return false; }
         void stop() override {}
-        void stop(qsizetype) override {}
+        void stop(std::size_t) override {}
         void windowClosed() override {}
     } control;
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     BatchView *view = part->showBatch(control);
-    view->addConversion({"/w", {"/e", "a.wav", "a.mp3", {}}});
+    view->addConversion({u"/w", {u"/e", u"a.wav", u"a.mp3", {}}});
     auto *window = dynamic_cast<QWidget *>(view);
     const QScopeGuard close([window] { window->close(); });
     // Shown once its rows are in.
     QTRY_VERIFY(window->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    view->showProgress(0, percent < 0 ? std::nullopt : std::optional(percent), {"a line"});
+    view->showProgress(0, percent < 0 ? std::nullopt : std::optional(percent), {u"a line"});
     view->showState(0, outcome);
     view->showEnd(true);
     QTest::qWait(100);

@@ -2,9 +2,10 @@
 
 #include "conversion.h"
 #include "jobs/batchcounts.h"
+#include "journal.h"
 #include "platform/standarderror.h"
 #include "platform/windowpart.h"
-#include "journal.h"
+#include "qtnames.h"
 #include "requestlistener.h"
 
 #include <QElapsedTimer>
@@ -257,7 +258,7 @@ void ConversionHost::tellUnseen(const std::u16string &line) const
 {
     writeLineToStandardError(line);
     if (presentation == Presentation::Windows)
-        writeToJournal(QString::fromStdU16String(line));
+        writeToJournal(toQString(line));
 }
 
 // The companion stays until the notice is sent, without waiting for it.

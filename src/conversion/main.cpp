@@ -1,12 +1,13 @@
 #include "conversionhost.h"
 #include "encoderstart.h"
-#include "platform/standarderror.h"
-#include "platform/toolkitarguments.h"
 #include "journal.h"
 #include "partialrecord.h"
 #include "platform/programlocation.h"
 #include "platform/runtimedirectory.h"
+#include "platform/standarderror.h"
+#include "platform/toolkitarguments.h"
 #include "platform/windowpartloader.h"
+#include "qtnames.h"
 #include "requestlistener.h"
 
 #include <QCoreApplication>
@@ -69,7 +70,7 @@ std::unique_ptr<WindowPart> loadWindowPart(const QByteArray &programDirectory,
     if (!make) {
         const std::u16string line = u"orvalen-conversion: " + errorText(make.error());
         writeLineToStandardError(line);
-        writeToJournal(QString::fromStdU16String(line));
+        writeToJournal(toQString(line));
         return nullptr;
     }
     std::unique_ptr<WindowPart> part((*make)(displayPlatform.toUtf8().constData()));

@@ -17,9 +17,10 @@ inline std::u16string fileNameFromQBytes(const QByteArray &bytes)
     return fileNameFromBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
+// Unit for unit, as window/qttext.h does it.
 inline QString toQString(const std::u16string &text)
 {
-    return QString::fromStdU16String(text);
+    return QStringView(text).toString();
 }
 
 // A file name with its letters case-folded: the name as a case-blind file system sees it,
@@ -32,10 +33,12 @@ inline QByteArray caseFoldedFileName(const QByteArray &name)
 // A path's parts (see pathparts.h) for the companion's byte arrays.
 inline QByteArray folderOf(const QByteArray &path)
 {
-    return QByteArray::fromStdString(folderOf(std::string_view(path.constData(), std::size_t(path.size()))));
+    return QByteArray::fromStdString(
+        folderOf(std::string_view(path.constData(), std::size_t(path.size()))));
 }
 
 inline QByteArray lastPartOf(const QByteArray &path)
 {
-    return QByteArray::fromStdString(lastPartOf(std::string_view(path.constData(), std::size_t(path.size()))));
+    return QByteArray::fromStdString(
+        lastPartOf(std::string_view(path.constData(), std::size_t(path.size()))));
 }

@@ -1,15 +1,16 @@
 #include "programlocation.h"
 
+#include "jobs/filenamebytes.h"
 #include "pathparts.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
-Result<std::string> locateProgramDirectory()
+Result<std::string> locateProgramDirectory(const char *kernelLink)
 {
     char resolved[PATH_MAX];
-    if (!::realpath("/proc/self/exe", resolved))
-        return Error{Error::What::EncoderNotStartable, errno, u"/proc/self/exe"};
+    if (!::realpath(kernelLink, resolved))
+        return Error{Error::What::EncoderNotStartable, errno, fileNameFromBytes(kernelLink)};
     return folderOf(resolved);
 }

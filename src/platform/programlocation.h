@@ -4,6 +4,6 @@
 
 #include <string>
 
-// The directory that holds the running program, through the kernel's link to it; the error
-// says why it could not be found.
-Result<std::string> locateProgramDirectory();
+// The directory that holds the running program, through the kernel's link to it (or the
+// link given); the error says why it could not be found, and names the link.
+Result<std::string> locateProgramDirectory(const char *kernelLink = "/proc/self/exe");

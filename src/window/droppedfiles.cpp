@@ -1,6 +1,7 @@
 #include "droppedfiles.h"
 
 #include "jobs/filenamebytes.h"
+#include "qttext.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -16,7 +17,7 @@ std::optional<QStringList> droppedFiles(const QMimeData *data)
         // Percent-encoded bytes that are not UTF-8 stay what they are.
         const QByteArray bytes =
             QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-        paths.append(QString::fromStdU16String(fileNameFromBytes(bytes.toStdString())));
+        paths.append(toQString(fileNameFromBytes(bytes.toStdString())));
     }
     return paths;
 }

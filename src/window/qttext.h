@@ -5,9 +5,12 @@
 #include <QStringList>
 
 // The rules' texts as the toolkit's, and back: both are UTF-16, so nothing is lost.
+// Unit for unit: QString::fromStdU16String() takes a leading U+FEFF or U+FFFE for a
+// byte-order mark, and drops it or swaps the bytes of every unit, and a name may begin with
+// either.
 inline QString toQString(const std::u16string &text)
 {
-    return QString::fromStdU16String(text);
+    return QStringView(text).toString();
 }
 
 inline std::u16string toText(const QString &text)
