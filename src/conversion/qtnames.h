@@ -2,6 +2,7 @@
 
 #include "jobs/filenamebytes.h"
 #include "platform/pathparts.h"
+#include "window/qttext.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,12 +16,6 @@ inline QByteArray fileNameQBytes(const std::u16string &name)
 inline std::u16string fileNameFromQBytes(const QByteArray &bytes)
 {
     return fileNameFromBytes(std::string_view(bytes.constData(), std::size_t(bytes.size())));
-}
-
-// Unit for unit, as window/qttext.h does it.
-inline QString toQString(const std::u16string &text)
-{
-    return QStringView(text).toString();
 }
 
 // A file name with its letters case-folded: the name as a case-blind file system sees it,
