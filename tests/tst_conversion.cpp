@@ -302,7 +302,7 @@ void TestConversion::streamsServedNoFurther()
     if (halfCloses)
         ::shutdown(pair[0], SHUT_WR);
     CountingWindows shown;
-    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    ConversionHost host(ConversionHost::Presentation::Windows);
     host.serve(pair[1]);
     host.watch(&shown);
     // What did not fit in the socket goes while the companion reads, until it stops reading.
@@ -359,7 +359,7 @@ void TestConversion::encodersEndWhateverTheyDo()
 
     QTemporaryDir work;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
-    ConversionHost host(ConversionHost::Presentation::StandardError, START_STEP);
+    ConversionHost host(ConversionHost::Presentation::StandardError);
     host.watch(nullptr);
     RequestClient client;
     host.serve(client.companionEnd());
@@ -412,7 +412,7 @@ void TestConversion::failuresWithoutWindowsAreTold()
         ::close(standardError);
     });
 
-    ConversionHost host(presentation, START_STEP);
+    ConversionHost host(presentation);
     host.watch(nullptr);
     RequestClient client;
     host.serve(client.companionEnd());

@@ -12,8 +12,11 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -49,8 +52,8 @@ std::optional<Error> settle(Settling &settling)
 
 } // namespace
 
-Conversion::Conversion(ConversionRequest request, QByteArray encoderStartStep, QObject *parent)
-    : QObject(parent), order(std::move(request)), startStep(std::move(encoderStartStep))
+Conversion::Conversion(ConversionRequest request, QObject *parent)
+    : QObject(parent), order(std::move(request))
 {
 }
 
@@ -75,24 +78,19 @@ void Conversion::start()
     if (const Result<void> prepared = prepareOutput(input, output); !prepared)
         return refuse(prepared.error());
 
-    QByteArrayList arguments;
-    const QString written = fileNameFromBytes(
-        TemporaryOutput::encoderName(output, EncoderProcess::FirstGivenDescriptor));
+    std::vector<std::string> arguments;
+    const QString written =
+        fileNameFromBytes(TemporaryOutput::encoderName(output, FirstGivenDescriptor));
     for (const QString &argument : order.call.arguments(written))
-        arguments.append(fileNameToBytes(argument));
+        arguments.push_back(fileNameToBytes(argument).toStdString());
     encoder = new EncoderProcess(this);
     connect(encoder, &EncoderProcess::running, this,
             [this] { emit answered({ConversionOutcome::Kind::Started}); });
-    connect(encoder, &EncoderProcess::failedToStart, this, [this](const Error &error) {
-        encoder->deleteLater();
-        encoder = nullptr;
-        refuse(error);
-    });
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
     const Result<void> started =
-        encoder->start(startStep, directory, fileNameToBytes(order.call.encoder), arguments,
-                       {temporary->folderDescriptor()});
+        encoder->start(directory.toStdString(), fileNameToBytes(order.call.encoder).toStdString(),
+                       arguments, std::array{temporary->folderDescriptor()});
     if (!started) {
         delete encoder;
         encoder = nullptr;
@@ -216,7 +214,7 @@ QString Conversion::encoderReason() const
 {
     const QString given = order.call.output;
     return encoderOutput.lastMessage().replace(
-        QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
+        QStringLiteral("/proc/self/fd/%1/").arg(FirstGivenDescriptor),
         given.first(given.lastIndexOf(u'/') + 1));
 }
 
