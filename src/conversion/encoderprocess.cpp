@@ -30,12 +30,17 @@ struct Pipe
     UniqueFd writeEnd;
 };
 
+Error notStartable(const std::string &program, int error)
+{
+    return Error{Error::What::EncoderNotStartable, error,
+                 fileNameFromBytes(QByteArrayView(program))};
+}
+
 Result<Pipe> makePipe(const std::string &program)
 {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) < 0)
-        return Error{Error::What::EncoderNotStartable, errno,
-                     fileNameFromBytes(QByteArrayView(program))};
+        return notStartable(program, errno);
     return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
 }
 
@@ -114,8 +119,7 @@ Result<void> EncoderProcess::start(const std::string &workingDirectory, const st
         return outputPipe.error();
     // Our end only: the encoder writes as it always does.
     if (::fcntl(outputPipe->readEnd.get(), F_SETFL, O_NONBLOCK) < 0)
-        return Error{Error::What::EncoderNotStartable, errno,
-                     fileNameFromBytes(QByteArrayView(program))};
+        return notStartable(program, errno);
 
     // What an encoder leaves running is killed when it ends, and adopted by us, so that we
     // see it end and reap it, whoever else would not.
@@ -131,8 +135,7 @@ Result<void> EncoderProcess::start(const std::string &workingDirectory, const st
     output = std::move(outputPipe->readEnd);
     exit.reset(::pidfd_open(pid, 0));
     if (!exit.isValid()) {
-        const Error failed{Error::What::EncoderNotStartable, errno,
-                           fileNameFromBytes(QByteArrayView(program))};
+        const Error failed = notStartable(program, errno);
         sendSignal(SIGKILL);
         waitForEnd(pid);
         runningEncoders.remove(pid);

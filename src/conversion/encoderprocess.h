@@ -16,13 +16,12 @@ class QSocketNotifier;
 class QTimer;
 
 // The encoder, run as our child for one conversion (see launchEncoder()), so it is killed
-// should we die. It gets standard input from /dev/null,
-// both output streams into a pipe of ours, no descriptor but the ones it is given, a
-// session and so a process group of its own, and every signal's disposition and the signal
-// mask at their defaults. Once the encoder has ended, whatever it started and left running
-// is killed with its process group, and its end is told only once that group is empty:
-// nothing it started writes to its output any more. An encoder still running when its owner
-// ends is killed with its group and reaped from the event loop.
+// should we die. It gets standard input from /dev/null, both output streams into a pipe of
+// ours, no descriptor but the ones it is given, a session and so a process group of its own,
+// and every signal's disposition and the signal mask at their defaults. Once the encoder has ended,
+// whatever it started and left running is killed with its process group, and its end is told only
+// once that group is empty: nothing it started writes to its output any more. An encoder still
+// running when its owner ends is killed with its group and reaped from the event loop.
 class EncoderProcess : public QObject
 {
     Q_OBJECT
