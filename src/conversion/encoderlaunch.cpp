@@ -37,6 +37,9 @@ struct ChildPlan
     int output;
     std::span<const int> given;
     pid_t companion;
+    // Room for where /dev/null, the output and the given descriptors are moved before they
+    // are placed.
+    std::span<int> moved;
     // The write end of the pipe that tells us why the exec did not happen; the exec closes it.
     int report;
 };
@@ -84,34 +87,38 @@ int moveAbove(int descriptor, int above)
     return ::fcntl(descriptor, F_DUPFD_CLOEXEC, above);
 }
 
-// Places /dev/null, the output and the given descriptors at their numbers and the report just
-// above them, and closes every other descriptor; returns the report's new number, or -1. Each
-// is first moved above every number placed on, so that placing one never overwrites another
-// that is still to be placed.
-int placeDescriptors(const ChildPlan &plan)
+// The report's number in the child once the descriptors are placed: just above them.
+int placedReportNumber(const ChildPlan &plan)
 {
-    const int reportNumber = FirstGivenDescriptor + int(plan.given.size());
+    return FirstGivenDescriptor + int(plan.given.size());
+}
+
+// Places /dev/null, the output and the given descriptors at their numbers, and the report,
+// which is above them all already, just above them; closes every other descriptor. Each is
+// first moved above every number placed on, so that placing one never overwrites another
+// that is still to be placed.
+bool placeDescriptors(const ChildPlan &plan, int report)
+{
+    const int above = placedReportNumber(plan) + 1;
     const int input = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (input < 0)
-        return -1;
-    const int movedInput = moveAbove(input, reportNumber + 1);
-    const int movedOutput = moveAbove(plan.output, reportNumber + 1);
-    const int movedReport = moveAbove(plan.report, reportNumber + 1);
-    if (movedInput < 0 || movedOutput < 0 || movedReport < 0)
-        return -1;
-    if (::dup2(movedInput, STDIN_FILENO) < 0 || ::dup2(movedOutput, STDOUT_FILENO) < 0 ||
-        ::dup2(movedOutput, STDERR_FILENO) < 0)
-        return -1;
-    int target = FirstGivenDescriptor;
-    for (const int given : plan.given) {
-        const int moved = moveAbove(given, reportNumber + 1);
-        if (moved < 0 || ::dup2(moved, target++) < 0)
-            return -1;
+        return false;
+    plan.moved[0] = moveAbove(input, above);
+    plan.moved[1] = moveAbove(plan.output, above);
+    for (std::size_t i = 0; i < plan.given.size(); ++i)
+        plan.moved[i + 2] = moveAbove(plan.given[i], above);
+    for (const int moved : plan.moved) {
+        if (moved < 0)
+            return false;
     }
-    if (::dup3(movedReport, reportNumber, O_CLOEXEC) < 0 ||
-        ::close_range(unsigned(reportNumber) + 1, ~0U, 0) < 0)
-        return -1;
-    return reportNumber;
+    if (::dup2(plan.moved[0], STDIN_FILENO) < 0 || ::dup2(plan.moved[1], STDOUT_FILENO) < 0 ||
+        ::dup2(plan.moved[1], STDERR_FILENO) < 0)
+        return false;
+    for (std::size_t i = 0; i < plan.given.size(); ++i) {
+        if (::dup2(plan.moved[i + 2], FirstGivenDescriptor + int(i)) < 0)
+            return false;
+    }
+    return ::dup3(report, above - 1, O_CLOEXEC) >= 0 && ::close_range(unsigned(above), ~0U, 0) == 0;
 }
 
 // The child, until it becomes the encoder.
@@ -127,16 +134,19 @@ int startEncoder(void *argument)
     if (::getppid() != plan.companion)
         reportFailure(plan.report, ESRCH);
     yieldToTheDesktop();
-    const int report = placeDescriptors(plan);
+    // Out of the way of the descriptors placed below it.
+    const int report = moveAbove(plan.report, placedReportNumber(plan) + 1);
     if (report < 0)
         reportFailure(plan.report, errno);
-    if (plan.workingDirectory && ::chdir(plan.workingDirectory) < 0)
+    if (!placeDescriptors(plan, report))
         reportFailure(report, errno);
+    if (plan.workingDirectory && ::chdir(plan.workingDirectory) < 0)
+        reportFailure(placedReportNumber(plan), errno);
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::execve(plan.program, plan.argv, plan.envp);
-    reportFailure(report, errno);
+    reportFailure(placedReportNumber(plan), errno);
 }
 
 // The pipe that the child reports on: our end, and its end.
@@ -187,6 +197,7 @@ Result<pid_t> launchEncoder(const EncoderLaunch &launch)
     for (const std::string &argument : launch.arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<int> moved(launch.given.size() + 2);
     ChildPlan plan{launch.program.c_str(),
                    argv.data(),
                    environ,
@@ -194,6 +205,7 @@ Result<pid_t> launchEncoder(const EncoderLaunch &launch)
                    launch.output,
                    launch.given,
                    ::getpid(),
+                   moved,
                    report->writeEnd.get()};
     const pid_t child = createChild(plan);
     if (child < 0)
