@@ -33,8 +33,9 @@ struct ChildPlan
     char *const *envp;
     // Null for our own working directory.
     const char *workingDirectory;
-    // Placed as standard output and error, then as FirstGivenDescriptor and on.
+    // Placed as standard output and error.
     int output;
+    // Placed as FirstGivenDescriptor and on.
     std::span<const int> given;
     pid_t companion;
     // Room for where /dev/null, the output and the given descriptors are moved before they
