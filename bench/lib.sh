@@ -64,7 +64,7 @@ build_first_paint_tools() {
 # module) comes along.
 copy_program() {
     local built=$1 prog=$2 file
-    for file in orvalen orvalen-conversion orvalen-encoder-start; do
+    for file in orvalen orvalen-conversion; do
         [[ -x $built/$file ]] || fail "no $built/$file; run scripts/build.sh first"
     done
     mkdir -p "$prog/cores"

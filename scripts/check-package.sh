@@ -44,7 +44,6 @@ installed=yes
 # The installed layout, as the manual page describes it.
 listed=$(dpkg -L orvalen)
 for path in /usr/bin/orvalen /usr/libexec/orvalen/orvalen /usr/libexec/orvalen/orvalen-conversion \
-    /usr/libexec/orvalen/orvalen-encoder-start \
     /usr/libexec/orvalen/orvalen-window.so /usr/libexec/orvalen/cores/ffmpeg \
     /usr/share/applications/org.orvalen.Orvalen.desktop \
     /usr/share/metainfo/org.orvalen.Orvalen.metainfo.xml /usr/share/man/man1/orvalen.1.gz \
@@ -54,7 +53,6 @@ for path in /usr/bin/orvalen /usr/libexec/orvalen/orvalen /usr/libexec/orvalen/o
     grep -qxF "$path" <<<"$listed" || fail "the package lacks $path"
 done
 if readelf -d /usr/libexec/orvalen/orvalen /usr/libexec/orvalen/orvalen-conversion \
-    /usr/libexec/orvalen/orvalen-encoder-start \
     /usr/libexec/orvalen/orvalen-window.so | grep -E 'RPATH|RUNPATH'; then
     fail "an installed program has a run path"
 fi

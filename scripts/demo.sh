@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-dependencies.sh
-# The program alone, with its companion, encoder start step and window module: no tests.
+# The program alone, with its companion and window module: no tests.
 bash scripts/build.sh orvalen
 
 work=$(mktemp -d)

@@ -19,8 +19,6 @@ orvalen-conversion     holds  ConversionHost::
 orvalen-conversion     lacks  CompanionLink|CompanionStarter|DesktopPlatform|findDisplayPlatform|lockSession|sessionAddress|Form1|ConversionWindow
 orvalen-conversion     needs  ^libQt6Core
 orvalen-conversion     shuns  ^libxcb|^libQt6(Gui|Widgets|DBus)
-orvalen-encoder-start  needs  ^libc\.so
-orvalen-encoder-start  shuns  ^libQt6
 orvalen-window.so      holds  Form1::
 orvalen-window.so      lacks  CompanionLink|DesktopPlatform|findDisplayPlatform|ConversionHost|RequestListener
 '

@@ -20,7 +20,7 @@ done < /proc/$$/status
 record="$(dirname "$0")/../record.$$"
 printf '%s' "$fds" > "$record.fds"
 printf '%s' "$signals" > "$record.signals"
-awk '{ print $6 }' /proc/$$/stat > "$record.session"
+awk '{ print $1, $5, $6 }' /proc/$$/stat > "$record.session"
 awk '{ print $19 }' /proc/$$/stat > "$record.niceness"
 case "$(basename "$3")" in
     fail*) echo "$3: Invalid data found when processing input" >&2; exit 1 ;;

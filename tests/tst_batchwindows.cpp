@@ -75,7 +75,7 @@ void TestBatchWindows::closingStopsOnlyItsBatch()
     const std::u16string encoder = writeEncoder(work.filePath("encoder.sh"), WaitingEncoder);
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     part->prepareEventLoop();
-    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    ConversionHost host(ConversionHost::Presentation::Windows);
     host.watch(part.get());
 
     RequestClient stopped;
@@ -128,7 +128,7 @@ void TestBatchWindows::streamsWithoutRequestsAreForgotten()
 {
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     part->prepareEventLoop();
-    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    ConversionHost host(ConversionHost::Presentation::Windows);
     host.watch(part.get());
     RequestClient silent;
     RequestClient cut;

@@ -75,6 +75,7 @@ private slots:
     void notesOutliveTheirStream();
     void encodersEndWhateverTheyDo_data();
     void encodersEndWhateverTheyDo();
+    void encoderGetsNothingElseOfOurs();
     void failuresWithoutWindowsAreTold_data();
     void failuresWithoutWindowsAreTold();
     void killedCompanionLeavesNothingBehind();
@@ -320,7 +321,7 @@ void TestConversion::streamsServedNoFurther()
     if (halfCloses)
         ::shutdown(pair[0], SHUT_WR);
     CountingWindows shown;
-    ConversionHost host(ConversionHost::Presentation::Windows, START_STEP);
+    ConversionHost host(ConversionHost::Presentation::Windows);
     host.serve(pair[1]);
     host.watch(&shown);
     // What did not fit in the socket goes while the companion reads, until it stops reading.
@@ -377,7 +378,7 @@ void TestConversion::encodersEndWhateverTheyDo()
 
     QTemporaryDir work;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
-    ConversionHost host(ConversionHost::Presentation::StandardError, START_STEP);
+    ConversionHost host(ConversionHost::Presentation::StandardError);
     host.watch(nullptr);
     RequestClient client;
     host.serve(client.companionEnd());
@@ -399,6 +400,37 @@ void TestConversion::encodersEndWhateverTheyDo()
         QFile state("/proc/" + left.readAll().trimmed() + "/stat");
         QVERIFY(!state.open(QIODevice::ReadOnly) || state.readAll().contains(") Z "));
     }
+    client.closeStream();
+    QTRY_VERIFY(host.isIdle());
+}
+
+// The encoder starts in the request's folder with no descriptor of ours but its standard
+// streams and its output's folder, not even one that any program we exec would get.
+void TestConversion::encoderGetsNothingElseOfOurs()
+{
+    QTemporaryDir work;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(work.path()));
+    const int kept = ::open("/dev/null", O_RDONLY);
+    const auto closeKept = qScopeGuard([kept] { ::close(kept); });
+    ConversionHost host(ConversionHost::Presentation::StandardError);
+    host.watch(nullptr);
+    RequestClient client;
+    host.serve(client.companionEnd());
+    // The script's own descriptor left out, as the shell opens it.
+    const QByteArray encoder =
+        "for f in /proc/$$/fd/*; do\n"
+        "    [ -e \"$f\" ] && ! [ \"$f\" -ef \"$0\" ] && fds=\"$fds ${f##*/}\"\n"
+        "done\n"
+        "printf '%s\\n%s' \"$(pwd -P)\" \"$fds\" > \"$(dirname \"$0\")/seen\"\n"
+        "for last; do :; done\n"
+        "printf mp3 > \"$last\"\n";
+    QVERIFY(client.send(ConversionRequest{
+        utf16Of(work.path()), {writeEncoder(work.filePath("encoder.sh"), encoder), u"a.wav", u"a.mp3", {}}}));
+    const auto seen = [&work] {
+        QFile file(work.filePath("seen"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTRY_COMPARE(seen(), QFile::encodeName(QDir(work.path()).canonicalPath()) + "\n 0 1 2 3");
     client.closeStream();
     QTRY_VERIFY(host.isIdle());
 }
@@ -430,7 +462,7 @@ void TestConversion::failuresWithoutWindowsAreTold()
         ::close(standardError);
     });
 
-    ConversionHost host(presentation, START_STEP);
+    ConversionHost host(presentation);
     host.watch(nullptr);
     RequestClient client;
     host.serve(client.companionEnd());

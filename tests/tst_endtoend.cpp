@@ -75,7 +75,7 @@ struct ProgramDirectory
 
     explicit ProgramDirectory(const QByteArray &encoder = readFile(RECORDING_ENCODER))
     {
-        for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY, WINDOW_MODULE, START_STEP}) {
+        for (const char *program : {ORVALEN_BINARY, COMPANION_BINARY, WINDOW_MODULE}) {
             const QString copy = path() + '/' + QFileInfo(program).fileName();
             QVERIFY(QFile::copy(program, copy));
             QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));
@@ -378,8 +378,6 @@ private slots:
     void encoderThatCannotStart_data();
     void encoderThatCannotStart();
     void terminalIsToldInTheTerminal();
-    void startStepRunByHand_data();
-    void startStepRunByHand();
 };
 
 void TestEndToEnd::namesByteForByte_data()
@@ -506,7 +504,11 @@ void TestEndToEnd::encoderStartsClean()
              qPrintable(directory.recordedFact("fds")));
     QCOMPARE(directory.recordedFact("signals"),
              "SigBlk: 0000000000000000\nSigIgn: 0000000000000000");
-    QVERIFY(directory.recordedFact("session").toLongLong() != ::getsid(0));
+    // Its process id, process group and session: it leads a session of its own.
+    const QStringList session = directory.recordedFact("session").split(' ');
+    QCOMPARE(session.size(), 3);
+    QCOMPARE(session.value(1), session.value(0));
+    QCOMPARE(session.value(2), session.value(0));
     QCOMPARE(directory.recordedFact("niceness").toInt(),
              std::min(::getpriority(PRIO_PROCESS, 0) + 10, 19));
 }
@@ -1112,8 +1114,8 @@ void TestEndToEnd::encoderThatCannotStart_data()
     QTest::addColumn<bool>("executable");
     QTest::addColumn<QString>("reason");
 
-    // Found out by the program itself, or by the encoder's start step, which then refuses
-    // each conversion: the same exit status either way.
+    // Found out by the program itself, or by the companion's exec, which then refuses each
+    // conversion: the same exit status either way.
     const QString missing = "ファイルまたはフォルダーがありません";
     QTest::newRow("missing") << QByteArray() << false << missing;
     QTest::newRow("not executable")
@@ -1157,48 +1159,6 @@ void TestEndToEnd::terminalIsToldInTheTerminal()
              told.constData());
     QVERIFY2(told.contains("次のファイルは変換しませんでした。\r\na.mp4\r\nb.mp4"),
              told.constData());
-}
-
-void TestEndToEnd::startStepRunByHand_data()
-{
-    QTest::addColumn<bool>("ownSession");
-    QTest::addColumn<pid_t>("named");
-
-    // Run from our session, naming us as its companion: it would lower our whole session.
-    QTest::newRow("in its caller's session") << false << ::getpid();
-    // In a session of its own, naming a process that no process has: not its parent.
-    QTest::newRow("naming another companion") << true << std::numeric_limits<pid_t>::max();
-}
-
-void TestEndToEnd::startStepRunByHand()
-{
-    QFETCH(bool, ownSession);
-    QFETCH(pid_t, named);
-
-    // The scheduling group of our session, where the kernel has one.
-    const QByteArray group = readFile("/proc/self/autogroup");
-    const int niceness = ::getpriority(PRIO_PROCESS, 0);
-    const auto restoreGroup = qScopeGuard([&group] {
-        if (!group.isEmpty() && readFile("/proc/self/autogroup") != group)
-            writeFile("/proc/self/autogroup", group.sliced(group.lastIndexOf(' ') + 1));
-    });
-
-    QProcess startStep;
-    // With a report descriptor, as a companion gives it.
-    startStep.setChildProcessModifier([ownSession] {
-        ::dup2(::open("/dev/null", O_WRONLY), 3);
-        if (ownSession)
-            ::setsid();
-    });
-    startStep.start(START_STEP, {QString::number(named), "/bin/sh", "-c", "echo ran"});
-    QVERIFY(startStep.waitForFinished(30'000));
-    QCOMPARE(startStep.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(startStep.exitCode(), 2);
-    QCOMPARE(startStep.readAllStandardError(),
-             "orvalen-encoder-start: Orvalen の変換プログラムが起動するプログラムです。\n");
-    QCOMPARE(startStep.readAllStandardOutput(), "");
-    QCOMPARE(::getpriority(PRIO_PROCESS, 0), niceness);
-    QCOMPARE(readFile("/proc/self/autogroup"), group);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

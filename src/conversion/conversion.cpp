@@ -14,8 +14,11 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -51,8 +54,8 @@ std::optional<Error> settle(Settling &settling)
 
 } // namespace
 
-Conversion::Conversion(ConversionRequest request, QByteArray encoderStartStep, QObject *parent)
-    : QObject(parent), order(std::move(request)), startStep(std::move(encoderStartStep))
+Conversion::Conversion(ConversionRequest request, QObject *parent)
+    : QObject(parent), order(std::move(request))
 {
 }
 
@@ -77,24 +80,19 @@ void Conversion::start()
     if (const Result<void> prepared = prepareOutput(input, output); !prepared)
         return refuse(prepared.error());
 
-    QByteArrayList arguments;
-    const std::u16string written = fileNameFromQBytes(
-        TemporaryOutput::encoderName(output, EncoderProcess::FirstGivenDescriptor));
+    std::vector<std::string> arguments;
+    const std::u16string written =
+        fileNameFromQBytes(TemporaryOutput::encoderName(output, FirstGivenDescriptor));
     for (const std::u16string &argument : order.call.arguments(written))
-        arguments.append(fileNameQBytes(argument));
+        arguments.push_back(fileNameToBytes(argument));
     encoder = new EncoderProcess(this);
     connect(encoder, &EncoderProcess::running, this,
             [this] { emit answered({ConversionOutcome::Kind::Started}); });
-    connect(encoder, &EncoderProcess::failedToStart, this, [this](const Error &error) {
-        encoder->deleteLater();
-        encoder = nullptr;
-        refuse(error);
-    });
     connect(encoder, &EncoderProcess::outputReceived, this, &Conversion::takeOutput);
     connect(encoder, &EncoderProcess::finished, this, &Conversion::end);
     const Result<void> started =
-        encoder->start(startStep, directory, fileNameQBytes(order.call.encoder), arguments,
-                       {temporary->folderDescriptor()});
+        encoder->start(directory.toStdString(), fileNameToBytes(order.call.encoder), arguments,
+                       std::array{temporary->folderDescriptor()});
     if (!started) {
         delete encoder;
         encoder = nullptr;
@@ -219,7 +217,7 @@ std::u16string Conversion::encoderReason() const
 {
     const QString given = toQString(order.call.output);
     return encoderOutput.lastMessage()
-        .replace(QStringLiteral("/proc/self/fd/%1/").arg(EncoderProcess::FirstGivenDescriptor),
+        .replace(QStringLiteral("/proc/self/fd/%1/").arg(FirstGivenDescriptor),
                  given.first(given.lastIndexOf(u'/') + 1))
         .toStdU16String();
 }

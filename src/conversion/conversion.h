@@ -27,17 +27,16 @@ class Conversion : public QObject
     Q_OBJECT
 
 public:
-    // The encoder is started through `startStep`, the companion's program (see encoderstart.h).
-    Conversion(ConversionRequest request, QByteArray startStep, QObject *parent = nullptr);
+    explicit Conversion(ConversionRequest request, QObject *parent = nullptr);
     ~Conversion() override;
 
     const ConversionRequest &request() const { return order; }
     const EncoderOutput &output() const { return encoderOutput; }
     bool isRunning() const;
 
-    // Starts the encoder, or refuses to; `answered` says which: at once for a refusal,
-    // otherwise from the event loop once the conversion is watched, when the encoder runs
-    // (Started) or could not start (Refused). After Started, `finished` follows once the
+    // Starts the encoder, or refuses to; `answered` says which: at once for a refusal, an
+    // encoder that cannot start included, otherwise from the event loop once the conversion
+    // is watched (Started). After Started, `finished` follows once the
     // encoder has ended.
     void start();
 
@@ -62,7 +61,6 @@ private:
     std::u16string encoderReason() const;
 
     ConversionRequest order;
-    QByteArray startStep;
     EncoderOutput encoderOutput;
     std::unique_ptr<OutputLock> lock;
     std::unique_ptr<TemporaryOutput> temporary;

@@ -23,8 +23,7 @@ constexpr qint64 NoticeMilliseconds = 10'000;
 class ConversionHost::Entry final : public QObject
 {
 public:
-    Entry(Batch &owner, const ConversionRequest &request, const QByteArray &startStep,
-          qsizetype row);
+    Entry(Batch &owner, const ConversionRequest &request, qsizetype row);
 
     void showProgress() const;
 
@@ -100,10 +99,8 @@ public:
     bool stopped = false;
 };
 
-ConversionHost::Entry::Entry(Batch &owner, const ConversionRequest &request,
-                             const QByteArray &startStep, qsizetype number)
-    : QObject(&owner), batch(owner), conversion(new Conversion(request, startStep, this)),
-      row(number)
+ConversionHost::Entry::Entry(Batch &owner, const ConversionRequest &request, qsizetype number)
+    : QObject(&owner), batch(owner), conversion(new Conversion(request, this)), row(number)
 {
 }
 
@@ -114,8 +111,8 @@ void ConversionHost::Entry::showProgress() const
                                  conversion->output().latestLines());
 }
 
-ConversionHost::ConversionHost(Presentation shownIn, QByteArray encoderStartStep, QObject *parent)
-    : QObject(parent), presentation(shownIn), startStep(std::move(encoderStartStep))
+ConversionHost::ConversionHost(Presentation shownIn, QObject *parent)
+    : QObject(parent), presentation(shownIn)
 {
 }
 
@@ -175,7 +172,7 @@ void ConversionHost::take(Batch *batch, const ProgramMessage &message)
 
 void ConversionHost::start(Batch *batch, const ConversionRequest &request)
 {
-    auto *entry = new Entry(*batch, request, startStep, batch->entries.size());
+    auto *entry = new Entry(*batch, request, batch->entries.size());
     batch->entries.append(entry);
     connect(entry->conversion, &Conversion::answered, entry,
             [this, entry](const ConversionOutcome &outcome) { answer(entry, outcome); });

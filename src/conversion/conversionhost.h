@@ -26,8 +26,7 @@ public:
         StandardError
     };
 
-    // Encoders are started through `startStep`, the companion's program (see encoderstart.h).
-    ConversionHost(Presentation presentation, QByteArray startStep, QObject *parent = nullptr);
+    explicit ConversionHost(Presentation presentation, QObject *parent = nullptr);
     ~ConversionHost() override;
 
     // Serves one stream: starts the conversions that it has asked for already.
@@ -64,7 +63,6 @@ private:
     void showWindows();
 
     Presentation presentation;
-    QByteArray startStep;
     WindowPart *windows = nullptr;
     bool watching = false;
     bool showingDue = false;

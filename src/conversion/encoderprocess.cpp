@@ -1,9 +1,7 @@
-#include "qtnames.h"
 #include "encoderprocess.h"
 
-#include "encoderstart.h"
+#include "encoderlaunch.h"
 #include "jobs/filenamebytes.h"
-#include "platform/processstart.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -24,9 +22,6 @@ extern "C" {
 #include <sys/pidfd.h>
 }
 
-static_assert(ReportDescriptor == FirstInheritedDescriptor,
-              "the start step's report comes first among the descriptors it is given");
-
 namespace {
 
 struct Pipe
@@ -35,11 +30,17 @@ struct Pipe
     UniqueFd writeEnd;
 };
 
-Result<Pipe> makePipe(const QByteArray &program)
+Error notStartable(const std::string &program, int error)
+{
+    return Error{Error::What::EncoderNotStartable, error,
+                 fileNameFromBytes(program)};
+}
+
+Result<Pipe> makePipe(const std::string &program)
 {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) < 0)
-        return Error{Error::What::EncoderNotStartable, errno, fileNameFromQBytes(program)};
+        return notStartable(program, errno);
     return Pipe{UniqueFd(ends[0]), UniqueFd(ends[1])};
 }
 
@@ -109,48 +110,37 @@ EncoderProcess::~EncoderProcess()
         runningEncoders.remove(pid);
 }
 
-Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray &workingDirectory,
-                                   const QByteArray &program, const QByteArrayList &arguments,
-                                   const QList<int> &given)
+Result<void> EncoderProcess::start(const std::string &workingDirectory, const std::string &program,
+                                   std::span<const std::string> arguments,
+                                   std::span<const int> given)
 {
     Result<Pipe> outputPipe = makePipe(program);
-    Result<Pipe> reportPipe = makePipe(program);
     if (!outputPipe)
         return outputPipe.error();
-    if (!reportPipe)
-        return reportPipe.error();
     // Our end only: the encoder writes as it always does.
     if (::fcntl(outputPipe->readEnd.get(), F_SETFL, O_NONBLOCK) < 0)
-        return Error{Error::What::EncoderNotStartable, errno, fileNameFromQBytes(program)};
+        return notStartable(program, errno);
 
-    const int written = outputPipe->writeEnd.get();
-    ProcessSetup setup{workingDirectory.toStdString(), {-1, written, written}, {}};
-    setup.inherited.push_back(reportPipe->writeEnd.get());
-    setup.inherited.insert(setup.inherited.end(), given.begin(), given.end());
-    std::vector<std::string> stepArguments{std::to_string(::getpid()), program.toStdString()};
-    for (const QByteArray &argument : arguments)
-        stepArguments.push_back(argument.toStdString());
     // What an encoder leaves running is killed when it ends, and adopted by us, so that we
     // see it end and reap it, whoever else would not.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    // From the main thread, as every conversion starts: the encoder's death signal comes when
+    // the thread that started it ends.
     const Result<pid_t> started =
-        startProcess(startStep.toStdString(), stepArguments, setup, Error::What::EncoderNotStartable);
+        launchEncoder({program, arguments, workingDirectory, outputPipe->writeEnd.get(), given});
     if (!started)
         return started.error();
     pid = *started;
     runningEncoders.insert(pid);
-    encoder = program;
     output = std::move(outputPipe->readEnd);
-    report = std::move(reportPipe->readEnd);
     exit.reset(::pidfd_open(pid, 0));
     if (!exit.isValid()) {
-        const Error failed{Error::What::EncoderNotStartable, errno, fileNameFromQBytes(program)};
+        const Error failed = notStartable(program, errno);
         sendSignal(SIGKILL);
         waitForEnd(pid);
         runningEncoders.remove(pid);
         pid = -1;
         output.reset();
-        report.reset();
         return failed;
     }
     return {};
@@ -159,26 +149,17 @@ Result<void> EncoderProcess::start(const QByteArray &startStep, const QByteArray
 void EncoderProcess::watch()
 {
     watched = true;
-    reportNotifier = new QSocketNotifier(report.get(), QSocketNotifier::Read, this);
-    connect(reportNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readReport);
     exitNotifier = new QSocketNotifier(exit.get(), QSocketNotifier::Read, this);
     connect(exitNotifier, &QSocketNotifier::activated, this, &EncoderProcess::reap);
+    QMetaObject::invokeMethod(this, &EncoderProcess::tellRunning, Qt::QueuedConnection);
 }
 
-// The start step writes why it failed, or its exec closes the report: the encoder runs.
-void EncoderProcess::readReport()
+// From the event loop, before the encoder's output and end.
+void EncoderProcess::tellRunning()
 {
-    int error = 0;
-    const ssize_t count = ::read(report.get(), &error, sizeof error);
-    if (count < 0 && (errno == EINTR || errno == EAGAIN))
+    if (toldRunning)
         return;
-    reportNotifier->setEnabled(false);
-    report.reset();
-    if (count == sizeof error) {
-        startFailure = Error{Error::What::EncoderNotStartable, error, fileNameFromQBytes(encoder)};
-        output.reset();
-        return;
-    }
+    toldRunning = true;
     emit running();
     outputNotifier = new QSocketNotifier(output.get(), QSocketNotifier::Read, this);
     connect(outputNotifier, &QSocketNotifier::activated, this, &EncoderProcess::readOutput);
@@ -208,8 +189,7 @@ void EncoderProcess::readOutput()
 void EncoderProcess::reap()
 {
     exitNotifier->setEnabled(false);
-    if (report.isValid())
-        readReport();
+    tellRunning();
     sendSignal(SIGKILL);
     status = waitForEnd(pid);
     runningEncoders.remove(pid);
@@ -241,9 +221,7 @@ void EncoderProcess::tellEnd()
     delete outputNotifier;
     outputNotifier = nullptr;
     output.reset();
-    if (startFailure)
-        emit failedToStart(*startFailure);
-    else if (WIFSIGNALED(*status))
+    if (WIFSIGNALED(*status))
         emit finished(WTERMSIG(*status), true);
     else
         emit finished(WEXITSTATUS(*status), false);

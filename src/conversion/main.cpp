@@ -1,5 +1,4 @@
 #include "conversionhost.h"
-#include "encoderstart.h"
 #include "journal.h"
 #include "partialrecord.h"
 #include "platform/programlocation.h"
@@ -47,11 +46,10 @@ void removeWhatKilledCompanionsLeft()
 
 // The conversions of one command line without a display: requests come on standard input
 // until that Orvalen has ended; failures go to the standard error it shared with us.
-int runBatch(const QByteArray &programDirectory)
+int runBatch()
 {
     std::unique_ptr<QCoreApplication> application;
-    ConversionHost host(ConversionHost::Presentation::StandardError,
-                        programDirectory + EncoderStartProgram);
+    ConversionHost host(ConversionHost::Presentation::StandardError);
     host.serve(STDIN_FILENO);
     removeWhatKilledCompanionsLeft();
     application = coreApplication();
@@ -90,8 +88,7 @@ int serveSession(const QByteArray &programDirectory, const QString &displayPlatf
     RequestListener listener;
     if (!listener.adopt(std::move(listeningSocket), std::move(sessionLock), socketPath))
         return 2;
-    ConversionHost host(ConversionHost::Presentation::Windows,
-                        programDirectory + EncoderStartProgram);
+    ConversionHost host(ConversionHost::Presentation::Windows);
     QObject::connect(&listener, &RequestListener::accepted, &host, &ConversionHost::serve);
     listener.acceptWaiting();
     removeWhatKilledCompanionsLeft();
@@ -117,18 +114,18 @@ int main(int argc, char *argv[])
 {
     // Reports go to a standard error whose reader may be gone; that must not end us.
     std::signal(SIGPIPE, SIG_IGN);
-    // The encoders' start step and the window module lie beside us.
-    const Result<std::string> located = locateProgramDirectory();
-    if (!located) {
-        std::fputs("orvalen-conversion: プログラムのあるフォルダーがわかりません。\n", stderr);
-        return 2;
-    }
-    const QByteArray directory = QByteArray::fromStdString(*located);
     if (argc == 2 && std::strcmp(argv[1], "--batch") == 0)
-        return runBatch(directory);
-    if (argc == 6 && std::strcmp(argv[1], "--session") == 0)
-        return serveSession(directory, QString::fromUtf8(argv[2]), argv[3],
+        return runBatch();
+    if (argc == 6 && std::strcmp(argv[1], "--session") == 0) {
+        // The window module lies beside us.
+        const Result<std::string> directory = locateProgramDirectory();
+        if (!directory) {
+            std::fputs("orvalen-conversion: プログラムのあるフォルダーがわかりません。\n", stderr);
+            return 2;
+        }
+        return serveSession(QByteArray::fromStdString(*directory), QString::fromUtf8(argv[2]), argv[3],
                             UniqueFd(std::atoi(argv[4])), UniqueFd(std::atoi(argv[5])));
+    }
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "
                "--session <プラットフォーム> <ソケットのパス> <待ち受けソケット> <ロック>\n",

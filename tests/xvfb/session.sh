@@ -83,7 +83,7 @@ wait_for() {
 make_program_dir() {
     [[ -x ${1:-} ]] || fail "usage: $0 <built orvalen> ...; got '${1:-}'"
     mkdir -p "$program_dir/cores"
-    cp "$1" "$(dirname "$1")"/{orvalen-conversion,orvalen-encoder-start,orvalen-window.so} "$program_dir/"
+    cp "$1" "$(dirname "$1")"/{orvalen-conversion,orvalen-window.so} "$program_dir/"
     install -m 755 "$(dirname "${BASH_SOURCE[0]}")/../recording_encoder.sh" \
         "$program_dir/cores/ffmpeg"
 }
