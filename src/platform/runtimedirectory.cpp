@@ -5,6 +5,8 @@
 #include "uniquefd.h"
 
 #include <cerrno>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -16,6 +18,24 @@ namespace {
 Error unusable(const std::string &path, int number)
 {
     return {Error::What::RuntimeFolderUnusable, number, fileNameFromBytes(path)};
+}
+
+// Whether a file can be made in the folder: a read-only or full disk shows there. Tried once
+// a folder as long as the process runs: the companion asks for the folder at every
+// conversion, and a file made and dropped costs the disk a new inode each time.
+int makesFiles(const std::string &path)
+{
+    static std::mutex mutex;
+    static std::set<std::string> makingFiles;
+    if (const std::lock_guard lock(mutex); makingFiles.contains(path))
+        return 0;
+    const UniqueFd probe(::open(path.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    // A disk without unnamed files says so, and is taken at its word.
+    if (!probe.isValid() && errno != EOPNOTSUPP && errno != EISDIR)
+        return errno;
+    const std::lock_guard lock(mutex);
+    makingFiles.insert(path);
+    return 0;
 }
 
 // Whether the folder can hold our locks and socket, making it if it is missing.
@@ -30,10 +50,8 @@ Result<std::string> usableFolder(const std::string &path)
         return unusable(path, ENOTDIR);
     if (status.st_uid != ::getuid() || (status.st_mode & 077) != 0)
         return Error{Error::What::RuntimeFolderNotPrivate, 0, fileNameFromBytes(path)};
-    // A read-only or full disk shows when a file cannot be made there.
-    const UniqueFd probe(::open(path.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-    if (!probe.isValid() && errno != EOPNOTSUPP && errno != EISDIR) // a disk without unnamed files
-        return unusable(path, errno);
+    if (const int error = makesFiles(path))
+        return unusable(path, error);
     return path;
 }
 
