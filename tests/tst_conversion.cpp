@@ -425,7 +425,8 @@ void TestConversion::encoderGetsNothingElseOfOurs()
         "for last; do :; done\n"
         "printf mp3 > \"$last\"\n";
     QVERIFY(client.send(ConversionRequest{
-        utf16Of(work.path()), {writeEncoder(work.filePath("encoder.sh"), encoder), u"a.wav", u"a.mp3", {}}}));
+        utf16Of(work.path()),
+        {writeEncoder(work.filePath("encoder.sh"), encoder), u"a.wav", u"a.mp3", {}}}));
     const auto seen = [&work] {
         QFile file(work.filePath("seen"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

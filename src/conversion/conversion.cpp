@@ -115,7 +115,8 @@ Result<void> Conversion::prepareOutput(const QByteArray &input, const QByteArray
         return opened;
     // The output's lock, which every spelling of the output shares.
     lock = std::make_unique<OutputLock>();
-    if (Result<void> locked = lock->take(QByteArray::fromStdString(*runtime), fileKey(output), folder);
+    if (Result<void> locked =
+            lock->take(QByteArray::fromStdString(*runtime), fileKey(output), folder);
         !locked)
         return locked;
     if (Result<void> plain = checkPlainFileOrNone(folder.descriptor(), folder.outputName()); !plain)

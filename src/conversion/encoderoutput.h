@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include "jobs/text.h"
 
+#include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 #include <optional>

@@ -32,8 +32,7 @@ struct Pipe
 
 Error notStartable(const std::string &program, int error)
 {
-    return Error{Error::What::EncoderNotStartable, error,
-                 fileNameFromBytes(program)};
+    return Error{Error::What::EncoderNotStartable, error, fileNameFromBytes(program)};
 }
 
 Result<Pipe> makePipe(const std::string &program)

@@ -1,8 +1,8 @@
-#include "qtnames.h"
 #include "fileidentity.h"
 
 #include "jobs/filenamebytes.h"
 #include "platform/pathparts.h"
+#include "qtnames.h"
 
 #include <climits>
 #include <cstdlib>

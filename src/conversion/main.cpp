@@ -123,8 +123,8 @@ int main(int argc, char *argv[])
             std::fputs("orvalen-conversion: プログラムのあるフォルダーがわかりません。\n", stderr);
             return 2;
         }
-        return serveSession(QByteArray::fromStdString(*directory), QString::fromUtf8(argv[2]), argv[3],
-                            UniqueFd(std::atoi(argv[4])), UniqueFd(std::atoi(argv[5])));
+        return serveSession(QByteArray::fromStdString(*directory), QString::fromUtf8(argv[2]),
+                            argv[3], UniqueFd(std::atoi(argv[4])), UniqueFd(std::atoi(argv[5])));
     }
     std::fputs("orvalen-conversion: Orvalen が起動するプログラムです。\n"
                "使い方: orvalen-conversion --batch | "

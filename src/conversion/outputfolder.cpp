@@ -1,9 +1,9 @@
-#include "qtnames.h"
 #include "outputfolder.h"
 
 #include "fileidentity.h"
 #include "jobs/filenamebytes.h"
 #include "platform/pathparts.h"
+#include "qtnames.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,9 +1,9 @@
-#include "qtnames.h"
 #include "outputlock.h"
 
 #include "jobs/filenamebytes.h"
 #include "outputfolder.h"
 #include "platform/filelock.h"
+#include "qtnames.h"
 
 #include <QCryptographicHash>
 
@@ -27,7 +27,8 @@ QByteArray hashOf(const QByteArray &bytes)
 Result<UniqueFd> takeRuntimeLock(const QByteArray &path)
 {
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        Result<UniqueFd> lock = takeFileLock(path.toStdString(), Error::What::OutputLockUnavailable);
+        Result<UniqueFd> lock =
+            takeFileLock(path.toStdString(), Error::What::OutputLockUnavailable);
         if (!lock && lock.error().number == EWOULDBLOCK)
             return Error{Error::What::OutputLockBusy};
         if (!lock)
@@ -72,9 +73,7 @@ Result<UniqueFd> takeLockBeside(int folder, const QByteArray &name)
 // One name for every spelling of the output's name, in one case.
 QByteArray lockNameBeside(const QByteArray &outputName)
 {
-    return ".orvalen-" +
-           hashOf(caseFoldedFileName(outputName)).first(16) +
-           ".lock";
+    return ".orvalen-" + hashOf(caseFoldedFileName(outputName)).first(16) + ".lock";
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-#include "qtnames.h"
 #include "requestlistener.h"
 
 #include "platform/standarderror.h"
+#include "qtnames.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -70,8 +70,8 @@ struct ConversionReport
 };
 
 // A message as one frame of a byte stream (held in a std::string): its length, then its
-// fields, in big-endian order; texts as their length in bytes and their UTF-16 units. No message of ours
-// comes near the limit; a stream that announces a longer frame is not read further.
+// fields, in big-endian order; texts as their length in bytes and their UTF-16 units. No message of
+// ours comes near the limit; a stream that announces a longer frame is not read further.
 constexpr std::size_t MaximumFrameSize = 1024 * 1024;
 
 std::string toFrame(const ProgramMessage &message);

@@ -6,8 +6,7 @@ std::u16string encoderPath(const std::u16string &programDirectory)
 }
 
 EncoderCall encoderCall(const std::u16string &encoder, const std::u16string &input,
-                        const std::u16string &output, int channels,
-                        const std::u16string &bitrate)
+                        const std::u16string &output, int channels, const std::u16string &bitrate)
 {
     return {encoder,
             encoderFileName(input),

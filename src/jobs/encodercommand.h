@@ -9,8 +9,7 @@ std::u16string encoderPath(const std::u16string &programDirectory);
 // The encoder run of one conversion:
 // <encoder> -y -i <input> -vn -ac <channels> -ar 44100 -ab <bitrate>k <output>
 EncoderCall encoderCall(const std::u16string &encoder, const std::u16string &input,
-                        const std::u16string &output, int channels,
-                        const std::u16string &bitrate);
+                        const std::u16string &output, int channels, const std::u16string &bitrate);
 
 // A file name as the encoder must be given it. A relative name that the encoder would take
 // for an option ("-x.wav") or a protocol ("md5:take1.wav") is written "./name".

@@ -80,8 +80,7 @@ std::u16string errorText(const Error &error)
     case What::NoDisplay:
         return u"ウィンドウを表示できません（ディスプレイがありません）。";
     case What::DisplayNotAnswering:
-        return u"ウィンドウを表示できません（Wayland のコンポジターが応答しません）: " +
-               error.name;
+        return u"ウィンドウを表示できません（Wayland のコンポジターが応答しません）: " + error.name;
     case What::WaylandPluginMissing:
         return u"ウィンドウを表示できません（Qt の Wayland プラグインがありません）。"
                u"パッケージ qt6-wayland をインストールしてください。";

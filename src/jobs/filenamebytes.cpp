@@ -106,8 +106,8 @@ std::string fileNameToBytes(std::u16string_view name)
     bytes.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char16_t unit = name[i];
-        const bool pair = isHighSurrogate(unit) && i + 1 < name.size() &&
-                          isLowSurrogate(name[i + 1]);
+        const bool pair =
+            isHighSurrogate(unit) && i + 1 < name.size() && isLowSurrogate(name[i + 1]);
         if (pair) {
             appendUtf8(bytes, 0x10000 + ((char32_t(unit) - 0xD800) << 10) +
                                   (char32_t(name[i + 1]) - EscapeBase));

@@ -203,9 +203,9 @@ CompanionLink::CompanionLink(std::string program, std::optional<std::string> dis
 Result<void> CompanionLink::hand(ConversionRequest request)
 {
     // Once a batch: the companion that takes its first request takes the others.
-    if (Result<void> runnable = handed.empty() ? checkExecutable(starter.program(),
-                                                                 Error::What::CompanionNotStartable)
-                                               : Result<void>();
+    if (Result<void> runnable =
+            handed.empty() ? checkExecutable(starter.program(), Error::What::CompanionNotStartable)
+                           : Result<void>();
         !runnable)
         return runnable;
     if (road == Road::Window) {

@@ -100,9 +100,8 @@ Result<UniqueFd> CompanionStarter::startOnOwnSocket(const std::string &path, int
         return failure(Error::What::CompanionNotStartable, listening.error().number);
     const std::string first = std::to_string(FirstInheritedDescriptor);
     const std::string second = std::to_string(FirstInheritedDescriptor + 1);
-    const Result<void> launched =
-        startCompanion({"--session", *displayPlatform, path, first, second},
-                       {"/", {}, {listening->get(), lock}});
+    const Result<void> launched = startCompanion(
+        {"--session", *displayPlatform, path, first, second}, {"/", {}, {listening->get(), lock}});
     if (!launched)
         return launched.error();
     Result<UniqueFd> connected =

@@ -67,8 +67,8 @@ int SpawnPlan::make(const ProcessSetup &setup)
         (error = ::posix_spawnattr_setsigmask(&attributes, &none)) != 0)
         return error;
     if (!setup.workingDirectory.empty()) {
-        if (const int error = ::posix_spawn_file_actions_addchdir_np(
-                &actions, setup.workingDirectory.c_str()))
+        if (const int error =
+                ::posix_spawn_file_actions_addchdir_np(&actions, setup.workingDirectory.c_str()))
             return error;
     }
     return placeDescriptors(setup);
@@ -122,8 +122,8 @@ Result<pid_t> startProcess(const std::string &program, const std::vector<std::st
         for (std::string &string : strings)
             argv.push_back(string.data());
         argv.push_back(nullptr);
-        error = ::posix_spawn(&child, program.c_str(), &plan.actions, &plan.attributes,
-                              argv.data(), environ);
+        error = ::posix_spawn(&child, program.c_str(), &plan.actions, &plan.attributes, argv.data(),
+                              environ);
     }
     if (error != 0)
         return Error{what, error, fileNameFromBytes(program)};

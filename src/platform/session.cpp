@@ -24,8 +24,7 @@ std::string sessionAddress(const std::string &runtimeDirectory, const std::strin
     const std::string display = displayPlatform + '|' + environmentValue("DISPLAY") + '|' +
                                 environmentValue("WAYLAND_DISPLAY");
     char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(hashOf(display)));
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(hashOf(display)));
     return runtimeDirectory + "/session-v" + std::to_string(ProtocolVersion) + '-' + hash;
 }
 

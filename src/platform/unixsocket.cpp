@@ -29,8 +29,7 @@ public:
             folder.reset(::open(folderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
             if (!folder.isValid())
                 return;
-            reachable = "/proc/self/fd/" + std::to_string(folder.get()) + '/' +
-                        lastPartOf(path);
+            reachable = "/proc/self/fd/" + std::to_string(folder.get()) + '/' + lastPartOf(path);
         }
         if (reachable.size() >= sizeof address.sun_path) {
             errno = ENAMETOOLONG;

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "deadline.h"
 #include "jobs/error.h"
 #include "uniquefd.h"
-
-#include "deadline.h"
 
 #include <string>
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string_view>
-
 #include <optional>
+#include <string_view>
 
 // What "--help", "-h" or "--version", given as the only argument, prints on standard output.
 // Nothing for any other argument: it is a file name. A file named like an option is reached

@@ -53,7 +53,8 @@ std::optional<QString> endDetails(const ConversionOutcome &outcome, const QStrin
         return toQString(outcome.text());
     if (outcome.kind != ConversionOutcome::Kind::Failed)
         return std::nullopt;
-    QString text = toQString(outcome.text()) + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
+    QString text =
+        toQString(outcome.text()) + QStringLiteral("\n出力ファイルには何も書き込んでいません。");
     if (!lines.isEmpty())
         text += QStringLiteral("\n\nエンコーダーの最後の出力:\n") + lines.join(u'\n');
     return text;

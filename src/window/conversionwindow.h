@@ -23,8 +23,7 @@ public:
     explicit ConversionWindow(BatchControl &control);
 
     void addConversion(const ConversionRequest &request) override;
-    void showProgress(std::size_t row, std::optional<int> percent,
-                      const TextList &lines) override;
+    void showProgress(std::size_t row, std::optional<int> percent, const TextList &lines) override;
     void showState(std::size_t row, const ConversionOutcome &state) override;
     void addNote(const std::u16string &text) override;
     void showSummary(const std::u16string &summary) override;

@@ -14,8 +14,8 @@ public:
     explicit DesktopWindowPart(QString displayPlatform);
     ~DesktopWindowPart() override;
 
-    MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text,
-                             MessageStyle style, int closedBy) override;
+    MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text, MessageStyle style,
+                             int closedBy) override;
     std::optional<std::u16string> chooseFileToOpen(const BoxOwner *owner,
                                                    const std::u16string &title,
                                                    const std::u16string &filter) override;
