@@ -150,7 +150,7 @@ void TestBatchWindows::desktopNoticeWithoutBusIsDone()
     const std::unique_ptr<WindowPart> part(orvalenMakeWindowPart("offscreen"));
     part->prepareEventLoop();
     bool sent = false;
-    part->notifyDesktop(u"変換が終わりました: 1個完了", this, [&sent] { sent = true; });
+    part->notifyDesktop(u"変換が終わりました: 1個完了", [&sent] { sent = true; });
     QTRY_VERIFY(sent);
 }
 

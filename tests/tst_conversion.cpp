@@ -261,7 +261,7 @@ public:
         ++shown;
         return this;
     }
-    void notifyDesktop(const std::u16string &, QObject *, std::function<void()>) override {}
+    void notifyDesktop(const std::u16string &, std::function<void()>) override {}
     void addConversion(const ConversionRequest &) override {}
     void showProgress(std::size_t, std::optional<int>, const TextList &) override {}
     void showState(std::size_t, const ConversionOutcome &) override {}

@@ -262,7 +262,10 @@ void ConversionHost::tellUnseen(const std::u16string &line) const
 void ConversionHost::notifyDesktop(const std::u16string &text)
 {
     ++unsentNotices;
-    windows->notifyDesktop(text, this, [this] {
+    // Said from the event loop, which may run on once this host is gone.
+    windows->notifyDesktop(text, [this, alive = std::weak_ptr(aliveToken)] {
+        if (!alive.lock())
+            return;
         --unsentNotices;
         leaveIfIdle();
     });

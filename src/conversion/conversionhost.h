@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QObject>
 
+#include <memory>
+
 class RequestConnection;
 class WindowPart;
 
@@ -67,5 +69,7 @@ private:
     bool watching = false;
     bool showingDue = false;
     int unsentNotices = 0;
+    // Held as long as the host lives: what the window part calls back checks it first.
+    std::shared_ptr<int> aliveToken = std::make_shared<int>();
     QList<Batch *> batches;
 };

@@ -5,7 +5,6 @@
 
 #include <functional>
 
-class QObject;
 
 // A batch as its window sees it: the conversions that one request stream asked for, by
 // row in the order they were asked for.
@@ -86,9 +85,8 @@ public:
 
     // Tells the desktop's notification service, if one runs, that a batch has ended, without
     // waiting: `sent` is called from the event loop once the notice has gone (or could not
-    // go), unless `context` is gone by then.
-    virtual void notifyDesktop(const std::u16string &text, QObject *context,
-                               std::function<void()> sent) = 0;
+    // go), as long as the window part lives.
+    virtual void notifyDesktop(const std::u16string &text, std::function<void()> sent) = 0;
 };
 
 // The module, beside the program, and the function in it that makes its window part, whose

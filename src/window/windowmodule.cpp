@@ -43,10 +43,9 @@ public:
         return new ConversionWindow(control);
     }
 
-    void notifyDesktop(const std::u16string &text, QObject *context,
-                       std::function<void()> sent) override
+    void notifyDesktop(const std::u16string &text, std::function<void()> sent) override
     {
-        ::notifyDesktop(toQString(text), context, std::move(sent));
+        ::notifyDesktop(toQString(text), &application(), std::move(sent));
     }
 };
 
