@@ -24,6 +24,10 @@ namespace {
 // Enough for the system calls that the child makes, on a stack of its own.
 constexpr std::size_t ChildStackSize = 64 * 1024;
 
+// The child's code runs on that stack, which AddressSanitizer does not know as one: were it
+// checked there, the frames it marks would stay marked in memory that we later use again.
+#define CHILD_CODE [[gnu::no_sanitize_address]]
+
 // Everything the child needs, made before it exists: until its exec, it shares our memory and
 // our other threads go on, so it makes async-signal-safe calls only and allocates nothing.
 struct ChildPlan
@@ -45,7 +49,7 @@ struct ChildPlan
     int report;
 };
 
-[[noreturn]] void reportFailure(int report, int error)
+CHILD_CODE [[noreturn]] void reportFailure(int report, int error)
 {
     ssize_t written = -1;
     do {
@@ -58,7 +62,7 @@ struct ChildPlan
 // touch: a handler of ours must not run in the child, which shares our memory, and an ignored
 // signal would stay ignored in the encoder. Zeroed, the kernel's sigaction is SIG_DFL with no
 // flags and an empty mask, whatever the order of its fields.
-void resetSignalDispositions()
+CHILD_CODE void resetSignalDispositions()
 {
     const unsigned long defaults[8] = {};
     for (int signal = 1; signal < NSIG; ++signal) {
@@ -71,7 +75,7 @@ void resetSignalDispositions()
 // window still answer at once; alone, an encoder runs as fast as before. The encoder's
 // session is its own, which the kernel may schedule as a group of its own: that group
 // yields too. Where either cannot be lowered, the encoder runs as it is.
-void yieldToTheDesktop()
+CHILD_CODE void yieldToTheDesktop()
 {
     static_assert(EncoderNiceness == 10, "the group's niceness below is written as text");
     ::nice(EncoderNiceness);
@@ -83,13 +87,13 @@ void yieldToTheDesktop()
 }
 
 // Moves a descriptor to `above` or higher, close-on-exec; -1 if it cannot.
-int moveAbove(int descriptor, int above)
+CHILD_CODE int moveAbove(int descriptor, int above)
 {
     return ::fcntl(descriptor, F_DUPFD_CLOEXEC, above);
 }
 
 // The report's number in the child once the descriptors are placed: just above them.
-int placedReportNumber(const ChildPlan &plan)
+CHILD_CODE int placedReportNumber(const ChildPlan &plan)
 {
     return FirstGivenDescriptor + int(plan.given.size());
 }
@@ -98,7 +102,7 @@ int placedReportNumber(const ChildPlan &plan)
 // which is above them all already, just above them; closes every other descriptor. Each is
 // first moved above every number placed on, so that placing one never overwrites another
 // that is still to be placed.
-bool placeDescriptors(const ChildPlan &plan, int report)
+CHILD_CODE bool placeDescriptors(const ChildPlan &plan, int report)
 {
     const int above = placedReportNumber(plan) + 1;
     const int input = ::open("/dev/null", O_RDWR | O_CLOEXEC);
@@ -123,7 +127,7 @@ bool placeDescriptors(const ChildPlan &plan, int report)
 }
 
 // The child, until it becomes the encoder.
-int startEncoder(void *argument)
+CHILD_CODE int startEncoder(void *argument)
 {
     const ChildPlan &plan = *static_cast<const ChildPlan *>(argument);
     resetSignalDispositions();
