@@ -35,9 +35,10 @@ cmake --build "$out" --parallel "$(nproc)"
 # answers, not while Wine starts those services, where one hung for good. It ends when its
 # input is closed, at the end or when the script stops.
 coproc wine_session { "$wine" cmd.exe 2>/dev/null; }
-echo 'echo wine-session-ready' >&"${wine_session[1]}"
+session_pid=$! session_input=${wine_session[1]} session_output=${wine_session[0]}
+echo 'echo wine-session-ready' >&"$session_input"
 until [[ ${answer-} == *wine-session-ready* ]]; do
-    IFS= read -r -t 120 answer <&"${wine_session[0]}" || {
+    IFS= read -r -t 120 answer <&"$session_output" || {
         echo "build-windows.sh: Wine's command prompt does not answer" >&2
         exit 1
     }
@@ -84,7 +85,7 @@ expected=$'codec_name=mp3\nsample_rate=44100\nchannels=2\nbit_rate=128000'
 }
 
 # Wine's server ends a moment after its last program; the script ends after it.
-exec {wine_session[1]}>&-
-wait "$wine_session_PID"
+exec {session_input}>&-
+wait "$session_pid"
 /usr/lib/wine/wineserver64 --wait
 echo "$out"
