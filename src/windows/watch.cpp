@@ -1,0 +1,26 @@
+// orvalen-watch.exe <output> <encoder> <encoder's arguments...>: runs one encoder on a
+// console of its own and puts its output in place (see watchconversion.h). On a failure it
+// tells why and, on a console, waits for a key before the console closes.
+
+#include "console.h"
+#include "exitcodes.h"
+#include "watchconversion.h"
+#include "widetext.h"
+#include "windowserror.h"
+
+int wmain(int argc, wchar_t *argv[])
+{
+    if (argc < 3) {
+        tell(u"使い方: orvalen-watch.exe <出力ファイル> <エンコーダー> <エンコーダーの引数>...");
+        waitForKeyOnConsole();
+        return WatcherFailed;
+    }
+    const Result<void> watched =
+        watchConversion(argv[1], argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
+    if (watched)
+        return OutputReplaced;
+    tell(u"変換できませんでした: " + toText(argv[1]));
+    tell(watchErrorText(watched.error()));
+    waitForKeyOnConsole();
+    return exitCodeFor(watched.error());
+}
