@@ -13,6 +13,8 @@
 #include <iterator>
 #include <set>
 
+#include <tlhelp32.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -227,4 +229,41 @@ TEST(secondWatcherOfOutputIsRefused)
     CHECK_EQ(contents(folder / L"out.mp3"), "hold");
     // The lock ends with its watcher.
     CHECK_EQ(runWatcher(folder, L"out.mp3", L"0", L"third").exitCode, 0);
+}
+
+namespace {
+
+// The encoder started by a process.
+UniqueHandle childOf(DWORD parent)
+{
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == parent)
+            return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(encoderEndsWithWatcher)
+{
+    const fs::path folder = freshFolder(L"killed");
+    const UniqueHandle started(
+        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-started"));
+    const UniqueHandle release(
+        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-release"));
+    const Started watcher = startWatcher(folder, L"out.mp3", standin, L"0", L"hold");
+    const std::array<HANDLE, 2> waitFor{started.get(), watcher.process.get()};
+    CHECK_EQ(WaitForMultipleObjects(2, waitFor.data(), FALSE, INFINITE), WAIT_OBJECT_0);
+    const UniqueHandle encoder = childOf(GetProcessId(watcher.process.get()));
+    CHECK(encoder);
+
+    TerminateProcess(watcher.process.get(), 9);
+    // Without the job, the encoder would wait here for good.
+    CHECK_EQ(WaitForSingleObject(encoder.get(), INFINITE), WAIT_OBJECT_0);
+    SetEvent(release.get());
 }
