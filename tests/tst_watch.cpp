@@ -92,6 +92,27 @@ Started startWatcher(const fs::path &folder, const std::wstring &output, const f
     return {UniqueHandle(started.hProcess), told};
 }
 
+// The stand-in encoder given the content "hold": it says when it has started, and then waits
+// until it is released.
+class HeldEncoder
+{
+public:
+    // Whether the watcher's encoder has started (and not the watcher ended first).
+    bool awaitStart(const Started &watching) const
+    {
+        const std::array<HANDLE, 2> waitFor{started.get(), watching.process.get()};
+        return WaitForMultipleObjects(2, waitFor.data(), FALSE, INFINITE) == WAIT_OBJECT_0;
+    }
+
+    void release() const { SetEvent(released.get()); }
+
+private:
+    UniqueHandle started{
+        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-started")};
+    UniqueHandle released{
+        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-release")};
+};
+
 struct Finished
 {
     DWORD exitCode;
@@ -212,17 +233,13 @@ TEST(outputThatIsNoPlainFileIsRefused)
 TEST(secondWatcherOfOutputIsRefused)
 {
     const fs::path folder = freshFolder(L"lock");
-    const UniqueHandle started(
-        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-started"));
-    const UniqueHandle release(
-        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-release"));
+    const HeldEncoder held;
     const Started first = startWatcher(folder, L"out.mp3", standin, L"0", L"hold");
-    const std::array<HANDLE, 2> waitFor{started.get(), first.process.get()};
-    CHECK_EQ(WaitForMultipleObjects(2, waitFor.data(), FALSE, INFINITE), WAIT_OBJECT_0);
+    CHECK(held.awaitStart(first));
 
     // The same file under another spelling.
     const Finished second = runWatcher(folder, L".\\OUT.MP3", L"0", L"second");
-    SetEvent(release.get());
+    held.release();
     CHECK_EQ(finish(first).exitCode, 0);
     CHECK_EQ(second.exitCode, 2);
     CHECK(tells(second, {Error::What::OutputLockBusy}));
@@ -252,18 +269,14 @@ UniqueHandle childOf(DWORD parent)
 TEST(encoderEndsWithWatcher)
 {
     const fs::path folder = freshFolder(L"killed");
-    const UniqueHandle started(
-        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-started"));
-    const UniqueHandle release(
-        CreateEventW(nullptr, TRUE, FALSE, L"Local\\orvalen-test-encoder-release"));
+    const HeldEncoder held;
     const Started watcher = startWatcher(folder, L"out.mp3", standin, L"0", L"hold");
-    const std::array<HANDLE, 2> waitFor{started.get(), watcher.process.get()};
-    CHECK_EQ(WaitForMultipleObjects(2, waitFor.data(), FALSE, INFINITE), WAIT_OBJECT_0);
+    CHECK(held.awaitStart(watcher));
     const UniqueHandle encoder = childOf(GetProcessId(watcher.process.get()));
     CHECK(encoder);
 
     TerminateProcess(watcher.process.get(), 9);
     // Without the job, the encoder would wait here for good.
     CHECK_EQ(WaitForSingleObject(encoder.get(), INFINITE), WAIT_OBJECT_0);
-    SetEvent(release.get());
+    held.release();
 }
