@@ -20,6 +20,7 @@ public:
 
     TextList givenArguments;
     std::u16string givenProgramDirectory = u"/opt/orvalen";
+    FileNameStyle fileNames = PosixFileNames;
     // Message box answers; OK when none is left.
     std::deque<MessageAnswer> answers;
     // File dialog answers; a cancel when none is left.
@@ -45,6 +46,7 @@ public:
     TextList arguments() const override { return givenArguments; }
 
     std::u16string programDirectory() const override { return givenProgramDirectory; }
+    const FileNameStyle &fileNameStyle() const override { return fileNames; }
 
     Result<void> launch(const EncoderCall &call) override
     {

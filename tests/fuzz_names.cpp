@@ -62,7 +62,7 @@ std::vector<std::string> splitAtNul(std::string_view input)
 // The output name and the encoder's form of one name that came out of the tokenizer.
 void checkName(const std::string &bytes, const std::u16string &name)
 {
-    const std::optional<std::u16string> output = deriveOutputName(name);
+    const std::optional<std::u16string> output = deriveOutputName(name, PosixFileNames);
     check(output.has_value() == (name.size() >= 4));
     if (output) {
         // The input less its extension, if any: a dot and what follows it in the file name.
@@ -77,7 +77,7 @@ void checkName(const std::string &bytes, const std::u16string &name)
               bytes.starts_with(std::string_view(outputBytes).substr(0, outputBytes.size() - 4)));
     }
 
-    const std::u16string given = encoderFileName(name);
+    const std::u16string given = encoderFileName(name, PosixFileNames);
     check(given == name || given == u"./" + name);
     check(!name.starts_with(u'/') || given == name);
 }

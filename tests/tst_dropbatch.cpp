@@ -97,7 +97,8 @@ void TestDropBatch::fileLists()
     std::vector<EncoderCall> commands;
     for (qsizetype i = 0; i < files.size(); ++i) {
         listing += files[i] + "\r\n";
-        commands.push_back(encoderCall(Encoder, toText(files[i]), toText(outputs[i]), 2, u"128"));
+        commands.push_back(
+            encoderCall(Encoder, toText(files[i]), toText(outputs[i]), 2, u"128", PosixFileNames));
     }
     QCOMPARE(platform->messages.size(), 1u);
     QCOMPARE(toQString(platform->messages[0].text), listing + Question);
@@ -172,9 +173,10 @@ void TestDropBatch::windowSettingsApplyToEveryFile()
     form->findChild<QComboBox *>("monostecmb")->setCurrentIndex(0);
     form->findChild<QComboBox *>("bpscmb")->setCurrentIndex(0);
     dropFiles({"/v/a.mp4", "/v/b.wav"});
-    QCOMPARE(platform->launches,
-             (std::vector{encoderCall(Encoder, u"/v/a.mp4", u"/v/a.mp3", 1, u"64"),
-                          encoderCall(Encoder, u"/v/b.wav", u"/v/b.mp3", 1, u"64")}));
+    QCOMPARE(
+        platform->launches,
+        (std::vector{encoderCall(Encoder, u"/v/a.mp4", u"/v/a.mp3", 1, u"64", PosixFileNames),
+                     encoderCall(Encoder, u"/v/b.wav", u"/v/b.mp3", 1, u"64", PosixFileNames)}));
 }
 
 void TestDropBatch::shortPathEndsTheProgramAtItsTurn()

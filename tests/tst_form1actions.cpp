@@ -48,8 +48,8 @@ void TestForm1Actions::defaultsAfterLoad()
     QCOMPARE(list("monostecmb")->currentIndex(), 1);
     QTest::keyClicks(box("inputfn"), "/v/movie.mp4");
     clickStart();
-    QCOMPARE(platform->launches,
-             std::vector{encoderCall(Encoder, u"/v/movie.mp4", u"/v/movie.mp3", 2, u"128")});
+    QCOMPARE(platform->launches, std::vector{encoderCall(Encoder, u"/v/movie.mp4", u"/v/movie.mp3",
+                                                         2, u"128", PosixFileNames)});
 }
 
 void TestForm1Actions::chosenSettings_data()
@@ -75,8 +75,8 @@ void TestForm1Actions::chosenSettings()
     list("monostecmb")->setCurrentIndex(channelIndex);
     box("inputfn")->setText("in.flv");
     clickStart();
-    QCOMPARE(platform->launches,
-             std::vector{encoderCall(Encoder, u"in.flv", u"in.mp3", channels, toText(bitrate))});
+    QCOMPARE(platform->launches, std::vector{encoderCall(Encoder, u"in.flv", u"in.mp3", channels,
+                                                         toText(bitrate), PosixFileNames)});
 }
 
 void TestForm1Actions::outputFollowsTyping()

@@ -28,6 +28,7 @@ TEST(outputName)
         const char *name;
         std::u16string input;
         std::u16string output;
+        const FileNameStyle *style = &PosixFileNames;
     };
     const Row rows[] = {
         {"three-letter extension", uR"(D:\video\movie.mp4)", uR"(D:\video\movie.mp3)"},
@@ -49,10 +50,14 @@ TEST(outputName)
         {"surrogate pair in the stem stays", u"x🎵.ts", u"x🎵.mp3"},
         {"surrogate pair in the extension goes", u"x.🎵🎵", u"x.mp3"},
         {"escaped byte is one character", u"caf\xDCE9.wav", u"caf\xDCE9.mp3"},
+        {"a dot in a Windows folder", uR"(C:\a.b\clip)", uR"(C:\a.b\clip.mp3)", &WindowsFileNames},
+        {"a slash on Windows", uR"(C:\a.b/clip)", uR"(C:\a.b/clip.mp3)", &WindowsFileNames},
+        {"a Windows dot-file", uR"(\\pc\v\.hidden)", uR"(\\pc\v\.hidden.mp3)", &WindowsFileNames},
     };
     check::eachRow(rows, [](const Row &row) {
         FakePlatform platform;
-        CHECK_EQ(deriveOutputName(row.input), std::optional(row.output));
+        platform.fileNames = *row.style;
+        CHECK_EQ(deriveOutputName(row.input, *row.style), std::optional(row.output));
         CHECK_EQ(makeoutputfn(platform, nullptr, row.input), std::optional(row.output));
         CHECK(platform.messages.empty());
         CHECK(!platform.endedWith);
@@ -63,7 +68,7 @@ TEST(shortNameEndsTheProgram)
 {
     for (const std::u16string input : {u"abc", u"ab", u""}) {
         FakePlatform platform;
-        CHECK_EQ(deriveOutputName(input), std::nullopt);
+        CHECK_EQ(deriveOutputName(input, PosixFileNames), std::nullopt);
         CHECK_EQ(makeoutputfn(platform, nullptr, input), std::nullopt);
         CHECK_EQ(platform.messages.size(), 1);
         CHECK_EQ(platform.messages[0].text, input + u" : このファイルは処理できません。終了します");
@@ -83,6 +88,7 @@ TEST(encoderArguments)
         std::u16string input;
         std::u16string output;
         TextList arguments;
+        const FileNameStyle *style = &PosixFileNames;
     };
     const Row rows[] = {
         {"stereo 128",
@@ -119,10 +125,26 @@ TEST(encoderArguments)
          u"/x/-y.mp3",
          {u"-y", u"-i", u"a/b:c.wav", u"-vn", u"-ac", u"2", u"-ar", u"44100", u"-ab", u"96k",
           u"/x/-y.mp3"}},
+        {"a drive is no protocol",
+         2,
+         u"128",
+         uR"(C:\v\a.wav)",
+         u"c:a.mp3",
+         {u"-y", u"-i", uR"(C:\v\a.wav)", u"-vn", u"-ac", u"2", u"-ar", u"44100", u"-ab", u"128k",
+          u"c:a.mp3"},
+         &WindowsFileNames},
+        {"Windows writes the current folder with a backslash",
+         2,
+         u"128",
+         u"-x.wav",
+         u"md5:x.mp3",
+         {u"-y", u"-i", uR"(.\-x.wav)", u"-vn", u"-ac", u"2", u"-ar", u"44100", u"-ab", u"128k",
+          uR"(.\md5:x.mp3)"},
+         &WindowsFileNames},
     };
     check::eachRow(rows, [](const Row &row) {
         const EncoderCall call =
-            encoderCall(u"/e", row.input, row.output, row.channels, row.bitrate);
+            encoderCall(u"/e", row.input, row.output, row.channels, row.bitrate, *row.style);
         CHECK_EQ(call.encoder, u"/e");
         CHECK_EQ(call.arguments(), row.arguments);
         CHECK_EQ(call.input, row.arguments.at(2));
@@ -137,15 +159,19 @@ TEST(encoderBesideTheProgram)
         const char *name;
         std::u16string programDirectory;
         std::u16string encoder;
+        const FileNameStyle *style = &PosixFileNames;
     };
     const Row rows[] = {
         {"ordinary directory", u"/opt/orvalen", u"/opt/orvalen/cores/ffmpeg"},
         {"root doubles the separator", u"/", u"//cores/ffmpeg"},
         {"spaces and Japanese", u"/home/u/マイ ツール", u"/home/u/マイ ツール/cores/ffmpeg"},
+        {"Windows folder", uR"(C:\ツール)", uR"(C:\ツール\cores\ffmpeg.exe)", &WindowsFileNames},
+        {"drive root", uR"(D:\)", uR"(D:\\cores\ffmpeg.exe)", &WindowsFileNames},
     };
     check::eachRow(rows, [](const Row &row) {
         FakePlatform platform;
         platform.givenProgramDirectory = row.programDirectory;
+        platform.fileNames = *row.style;
         const Result<Job> job = Execute_givenfilename(platform, u"in.mp4", u"out.mp3", 2, u"128");
         CHECK(job);
         CHECK_EQ(*job, Job::Started);
@@ -163,7 +189,7 @@ TEST(commandLineJobLaunchesTheFixedPreset)
     CHECK_EQ(*started, Job::Started);
     CHECK(platform.launches ==
           std::vector{encoderCall(u"/opt/orvalen/cores/ffmpeg", u"/v/clip.divx", u"/v/clip.mp3", 2,
-                                  u"128")});
+                                  u"128", PosixFileNames)});
 
     const Result<Job> ended = Execute_choosefilename_fixbitrate(platform, u"abc", batch);
     CHECK(ended);

@@ -8,9 +8,10 @@ Result<Job> Execute_givenfilename(Platform &platform, const std::u16string &inpu
                                   const std::u16string &output, int channels,
                                   const std::u16string &bitrate)
 {
-    const std::u16string encoder = encoderPath(platform.programDirectory());
+    const FileNameStyle &style = platform.fileNameStyle();
+    const std::u16string encoder = encoderPath(platform.programDirectory(), style);
     if (Result<void> launched =
-            platform.launch(encoderCall(encoder, input, output, channels, bitrate));
+            platform.launch(encoderCall(encoder, input, output, channels, bitrate, style));
         !launched)
         return launched.error();
     return Job::Started;

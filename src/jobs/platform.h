@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversionoutcome.h"
+#include "filenamestyle.h"
 
 #include <optional>
 
@@ -40,6 +41,9 @@ public:
 
     // The directory that holds the running program, without a trailing separator.
     virtual std::u16string programDirectory() const = 0;
+
+    // How the desktop writes file names.
+    virtual const FileNameStyle &fileNameStyle() const = 0;
 
     // Hands one encoder run to the companion that supervises it, without waiting for it.
     virtual Result<void> launch(const EncoderCall &call) = 0;

@@ -24,6 +24,7 @@ public:
 
     TextList arguments() const override;
     std::u16string programDirectory() const override;
+    const FileNameStyle &fileNameStyle() const override { return PosixFileNames; }
     Result<void> launch(const EncoderCall &call) override;
     BatchAnswer finishBatch() override;
     MessageAnswer messageBox(const BoxOwner *owner, const std::u16string &text,

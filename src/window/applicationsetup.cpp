@@ -1,6 +1,8 @@
 #include "applicationsetup.h"
 
+#include "jobs/form1design.h"
 #include "platform/toolkitarguments.h"
+#include "qttext.h"
 #include "version.h"
 
 #include <QApplication>
@@ -16,7 +18,7 @@
 
 QString applicationTitle()
 {
-    return QStringLiteral("Orvalen");
+    return toQString(Form1Design::Title);
 }
 
 namespace {

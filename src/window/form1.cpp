@@ -1,6 +1,8 @@
 #include "form1.h"
 
 #include "applicationsetup.h"
+#include "jobs/form1design.h"
+#include "qttext.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -14,12 +16,12 @@
 namespace {
 
 // The layout is drawn in twips; 15 twips make one pixel at 96 dpi.
-constexpr QRect fromTwips(int left, int top, int width, int height)
+constexpr QRect fromTwips(Form1Design::Box box)
 {
-    return {left / 15, top / 15, width / 15, height / 15};
+    return {box.left / 15, box.top / 15, box.width / 15, box.height / 15};
 }
 
-constexpr QSize ClientSize{7845 / 15, 3690 / 15};
+constexpr QSize ClientSize = fromTwips(Form1Design::ClientArea).size();
 
 // The labels' boxes are one line high and as wide as the layout gives them; smaller than
 // this, a font is hard to read.
@@ -96,18 +98,21 @@ template <typename Control> Control *named(Control *control, const char *name)
 
 // Its text starts at the top of its box: the boxes of the notes at the bottom reach below
 // the window, and the line drawn in the middle of one would lose its descenders.
-QLabel *label(const char *name, const QString &text, QWidget *parent)
+QLabel *label(const char *name, const Form1Design::Control &design, QWidget *parent)
 {
-    auto *label = named(new QLabel(text, parent), name);
+    auto *label = named(new QLabel(toQString(design.text), parent), name);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
-QComboBox *dropDownList(const char *name, const QStringList &entries, QWidget *parent)
+template <std::size_t Count>
+QComboBox *dropDownList(const char *name, const std::array<std::u16string_view, Count> &entries,
+                        QWidget *parent)
 {
     auto *list = named(new QComboBox(parent), name);
     list->setEditable(false);
-    list->addItems(entries);
+    for (const std::u16string_view entry : entries)
+        list->addItem(toQString(entry));
     list->setCurrentIndex(-1);
     return list;
 }
@@ -137,29 +142,19 @@ Form1::Form1(Platform &desktop, QWidget *parent) : QWidget(parent), platform(des
 
 void Form1::createControls()
 {
-    Label1 = label("Label1", QStringLiteral("変換するファイル"), this);
+    using namespace Form1Design;
+    Label1 = label("Label1", Form1Design::Label1, this);
     inputfn = named(new QLineEdit(this), "inputfn");
-    Command1 = named(new QPushButton(QStringLiteral("参照..."), this), "Command1");
-    Label2 = label("Label2", QStringLiteral("出力されるmp3ファイル"), this);
+    Command1 = named(new QPushButton(toQString(Form1Design::Command1.text), this), "Command1");
+    Label2 = label("Label2", Form1Design::Label2, this);
     outputfn = named(new QLineEdit(this), "outputfn");
-    Label4 = label("Label4", QStringLiteral("ビットレート"), this);
-    bpscmb = dropDownList("bpscmb",
-                          {QStringLiteral("64"), QStringLiteral("80"), QStringLiteral("96"),
-                           QStringLiteral("128"), QStringLiteral("160"), QStringLiteral("192"),
-                           QStringLiteral("256"), QStringLiteral("320")},
-                          this);
-    Label5 = label("Label5", QStringLiteral("kbps"), this);
-    monostecmb =
-        dropDownList("monostecmb", {QStringLiteral("モノラル"), QStringLiteral("ステレオ")}, this);
-    Execute = named(new QPushButton(QStringLiteral("変換を開始する(&S)"), this), "Execute");
-    Label3 =
-        label("Label3", QStringLiteral("※出力されるファイルは、音声のみになり、映像は失われます。"),
-              this);
-    Label6 = label(
-        "Label6",
-        QStringLiteral(
-            "※このウィンドウにファイルをドラッグアンドドロップすると、即座に変換を開始します。"),
-        this);
+    Label4 = label("Label4", Form1Design::Label4, this);
+    bpscmb = dropDownList("bpscmb", Bitrates, this);
+    Label5 = label("Label5", Form1Design::Label5, this);
+    monostecmb = dropDownList("monostecmb", ChannelChoices, this);
+    Execute = named(new QPushButton(toQString(Form1Design::Execute.text), this), "Execute");
+    Label3 = label("Label3", Form1Design::Label3, this);
+    Label6 = label("Label6", Form1Design::Label6, this);
 
     // The program writes the output box; the user can still select and copy its text.
     outputfn->setReadOnly(true);
@@ -175,18 +170,16 @@ void Form1::createControls()
 
 void Form1::placeControls()
 {
-    Label1->setGeometry(fromTwips(120, 240, 2775, 255));
-    inputfn->setGeometry(fromTwips(120, 480, 6375, 375));
-    Command1->setGeometry(fromTwips(6600, 480, 1215, 375));
-    Label2->setGeometry(fromTwips(120, 1080, 2055, 255));
-    outputfn->setGeometry(fromTwips(120, 1320, 6375, 375));
-    Label4->setGeometry(fromTwips(120, 1920, 975, 255));
-    bpscmb->setGeometry(fromTwips(960, 1920, 1815, 300));
-    Label5->setGeometry(fromTwips(2880, 1920, 375, 255));
-    monostecmb->setGeometry(fromTwips(3600, 1920, 1695, 300));
-    Execute->setGeometry(fromTwips(5640, 2880, 2055, 495));
-    Label3->setGeometry(fromTwips(0, 3240, 4815, 255));
-    Label6->setGeometry(fromTwips(0, 3480, 6495, 255));
+    const std::pair<QWidget *, Form1Design::Control> places[] = {
+        {Label1, Form1Design::Label1},         {inputfn, Form1Design::inputfn},
+        {Command1, Form1Design::Command1},     {Label2, Form1Design::Label2},
+        {outputfn, Form1Design::outputfn},     {Label4, Form1Design::Label4},
+        {bpscmb, Form1Design::bpscmb},         {Label5, Form1Design::Label5},
+        {monostecmb, Form1Design::monostecmb}, {Execute, Form1Design::Execute},
+        {Label3, Form1Design::Label3},         {Label6, Form1Design::Label6},
+    };
+    for (const auto &[control, design] : places)
+        control->setGeometry(fromTwips(design.box));
 }
 
 // The largest size up to 9 points at which every label fits its box, in whichever Japanese

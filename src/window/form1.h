@@ -29,7 +29,7 @@ public:
 
     // Converts input into the MP3 beside it with the window's channel and bitrate choices,
     // unless the batch already writes that MP3.
-    Result<Job> Execute_choosefilename(const QString &input, BatchOutputs &batch);
+    Result<Job> Execute_choosefilename(const std::u16string &input, BatchOutputs &batch);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;

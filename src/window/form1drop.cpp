@@ -1,6 +1,6 @@
 #include "droppedfiles.h"
 #include "form1.h"
-#include "jobs/batchoutputs.h"
+#include "jobs/dropbatch.h"
 #include "jobs/platform.h"
 #include "qttext.h"
 
@@ -9,9 +9,6 @@
 #include <QTimer>
 
 namespace {
-
-// One drop may carry at most 31 files.
-constexpr qsizetype MostFilesPerDrop = 31;
 
 // Every drop is taken, whatever it carries; the drop batch decides what to do with it. The
 // drop is always a copy, so a drag source never deletes what was dropped here.
@@ -80,34 +77,8 @@ void Form1::askToConvert(const QStringList &files)
 
 void Form1::convertDroppedFiles(const QStringList &files)
 {
-    if (files.size() > MostFilesPerDrop) {
-        platform.messageBox(this, u"32個以上のファイルは同時に処理できません",
-                            MessageStyle::OkError);
-        return;
-    }
-
-    std::u16string listing;
-    for (const QString &file : files)
-        listing += toText(file) + u"\r\n";
-    const MessageAnswer answer = platform.messageBox(
-        this, listing + u"以上のファイルを変換開始しますか？", MessageStyle::OkCancelQuestion);
-    if (answer != MessageAnswer::Ok)
-        return;
-
-    BatchOutputs batch;
-    bool launchFailed = false;
-    for (const QString &file : files) {
-        const Result<Job> job = Execute_choosefilename(file, batch);
-        if (job && *job == Job::ProgramEnded)
-            return;
-        if (!job) {
-            reportLaunchFailure(platform, this, job.error());
-            launchFailed = true;
-            break;
-        }
-    }
-    if (!launchFailed && batch.hasClashes())
-        platform.tellBatch(batch.clashReport());
-    // The batch's window shows what the companion refused.
-    finishBatch(platform, this);
+    ::convertDroppedFiles(platform, this, toTextList(files),
+                          [this](const std::u16string &input, BatchOutputs &batch) {
+                              return Execute_choosefilename(input, batch);
+                          });
 }

@@ -8,7 +8,7 @@
 // Unit for unit: QString::fromStdU16String() takes a leading U+FEFF or U+FFFE for a
 // byte-order mark, and drops it or swaps the bytes of every unit, and a name may begin with
 // either.
-inline QString toQString(const std::u16string &text)
+inline QString toQString(std::u16string_view text)
 {
     return QStringView(text).toString();
 }
