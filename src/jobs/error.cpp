@@ -123,6 +123,8 @@ std::u16string errorText(const Error &error)
         return u"出力先のフォルダーが変換中に入れ替えられました: " + error.name;
     case What::InputIsFolder:
         return u"入力ファイルの名前はフォルダーです。変換できるのはファイルだけです。";
+    case What::ToldOnItsConsole:
+        return u"理由はその変換のコンソール ウィンドウに表示しました";
     }
     return {};
 }

@@ -44,6 +44,7 @@ struct Error
         OutputNotReplaced,   // number
         OutputFolderSwapped, // name: the folder
         InputIsFolder,
+        ToldOnItsConsole, // Windows: the conversion's console window shows why
     };
 
     What what;

@@ -1,5 +1,7 @@
 #include "windowserror.h"
 
+#include <cerrno>
+
 #include <windows.h>
 
 std::u16string windowsReason(unsigned long number)
@@ -51,4 +53,22 @@ std::u16string watchErrorText(const Error &error)
 Error lastWindowsError(Error::What what, std::u16string name)
 {
     return {what, static_cast<int>(GetLastError()), std::move(name)};
+}
+
+int errnoFor(unsigned long number)
+{
+    switch (number) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+        return EACCES;
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+        return ENOEXEC;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    }
+    return EIO;
 }

@@ -11,3 +11,7 @@ std::u16string watchErrorText(const Error &error);
 
 // An error with the calling thread's last Windows error number.
 Error lastWindowsError(Error::What what, std::u16string name = {});
+
+// The C library's error number that the rules' texts know for a Windows error number, where
+// there is one: EIO for the others.
+int errnoFor(unsigned long number);
