@@ -8,6 +8,8 @@
 #include "widetext.h"
 #include "windowserror.h"
 
+#include <windows.h>
+
 int wmain(int argc, wchar_t *argv[])
 {
     if (argc < 3) {
@@ -15,6 +17,8 @@ int wmain(int argc, wchar_t *argv[])
         waitForKeyOnConsole();
         return WatcherFailed;
     }
+    // Its console is named for the file it writes, among the consoles of a batch.
+    SetConsoleTitleW((std::wstring(argv[1]) + L" - Orvalen").c_str());
     const Result<void> watched =
         watchConversion(argv[1], argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
     if (watched)
