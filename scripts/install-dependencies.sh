@@ -5,8 +5,8 @@
 # With "packaging", also the tools that build and check the Debian package; with
 # "sanitizers", also clang and its runtimes for the fuzz target (scripts/sanitizers.sh);
 # with "bench", also what the scripts in bench/ run; with "windows", also the cross compiler
-# for Windows, Wine to run its programs, and npm to fetch the encoder for Windows
-# (scripts/build-windows.sh).
+# for Windows, Wine to run its programs, npm to fetch the encoder for Windows
+# (scripts/build-windows.sh), and NSIS to make the installer (scripts/windows-installer.sh).
 set -euo pipefail
 
 packages=(
@@ -48,6 +48,7 @@ if [[ ${1-} == windows ]]; then
     packages+=(
         g++-mingw-w64-x86-64-posix  # the cross compiler, with std::thread on winpthreads
         wine64                      # Wine's 64-bit loader, to run the tests and the encoder
+        nsis                        # makensis, for the optional installer (scripts/windows-installer.sh)
     )
     # npm fetches the Windows build of the encoder from its registry. Another Node.js
     # (NodeSource's, say) ships its own npm and conflicts with Debian's package.
