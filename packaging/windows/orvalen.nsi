@@ -9,12 +9,13 @@
 ; same uninstaller removes them all.
 
 Unicode true
-Target amd64-unicode            ; a 64-bit installer: Wine's 64-bit loader runs it, and so does Windows x64 alone
+; A 64-bit installer: Wine's 64-bit loader runs it without a 32-bit Wine, it starts on 64-bit
+; Windows only, and it sees the 64-bit registry and folders itself (no x64.nsh, no SetRegView).
+Target amd64-unicode
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
 !include MUI2.nsh
-!include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvalen"
 !define SENDTO_LINK "$SENDTO\Orvalen (MP3 に変換).lnk"
@@ -54,7 +55,6 @@ Section
     CreateShortcut "${SENDTO_LINK}" "$INSTDIR\orvalen.exe"
 
     WriteUninstaller "$INSTDIR\Uninst.exe"
-    SetRegView 64
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Orvalen"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Orvalen"
@@ -82,6 +82,5 @@ Section "Uninstall"
     Delete "$INSTDIR\Uninst.exe"
     RMDir "$INSTDIR"
 
-    SetRegView 64
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

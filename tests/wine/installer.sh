@@ -8,6 +8,7 @@ set -euo pipefail
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [[ -x $wine ]] || { echo "SKIP: wine64 is not installed"; exit 77; }
+# Without NSIS, scripts/windows-installer.sh made no installer to check.
 command -v makensis >/dev/null || { echo "SKIP: makensis is not installed"; exit 77; }
 (($# == 1)) || { echo "usage: $0 <installer>" >&2; exit 2; }
 installer=$(realpath "$1")
