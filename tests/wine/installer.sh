@@ -45,7 +45,9 @@ registry_value() {
 }
 
 "$wine" wineboot --init 2>/dev/null
-"$wine" "$installer" /S || fail "the installer exited with $?"
+# A silent installer that meets an error may wait on a message box nobody sees: the test gives
+# each step two minutes, then the server's end at the exit ends what is left.
+timeout 120 "$wine" "$installer" /S || fail "the installer exited with $?"
 
 folders=$("$wine" cmd.exe /c 'echo %LOCALAPPDATA%^|%APPDATA%' | tr -d '\r')
 install_location="${folders%|*}\\Programs\\Orvalen"
@@ -80,8 +82,8 @@ done
 echo "the user's encoder" >"$install/cores/ffmpeg.exe"
 # The uninstaller starts a copy of itself from the temporary folder, which removes the
 # original, and returns at once: the test waits for Wine's server to end with that copy.
-"$wine" "$install/Uninst.exe" /S || fail "the uninstaller exited with $?"
-"$wineserver" -w
+timeout 120 "$wine" "$install/Uninst.exe" /S || fail "the uninstaller exited with $?"
+timeout 120 "$wineserver" -w || fail "the uninstaller did not end"
 
 for file in "${installed[@]}" licenses; do
     [[ ! -e $install/$file ]] || fail "the uninstaller left $file"
