@@ -8,6 +8,7 @@
 #include "windows/openfilefilter.h"
 #include "windows/widetext.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -124,6 +125,48 @@ TEST(windowIsLaidOutInTwipsAtNinetySixDotsPerInch)
         CHECK_EQ((std::array{box.left, box.top, box.right, box.bottom}),
                  (std::array{row.box.left, row.box.top, row.box.right, row.box.bottom}));
     });
+}
+
+// Moved to a monitor of 144 dpi, the window takes the place Windows suggests and lays its
+// controls and fonts out anew, half as large again.
+TEST(windowFollowsTheDotsPerInchOfItsMonitor)
+{
+    const ShownForm1 shown;
+    const HWND window = shown.form1.window();
+    RECT suggested{};
+    GetWindowRect(window, &suggested);
+    suggested.right += 200;
+    suggested.bottom += 100;
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(window, &now);
+    CHECK_EQ((std::array{now.right - now.left, now.bottom - now.top}),
+             (std::array{suggested.right - suggested.left, suggested.bottom - suggested.top}));
+    RECT box{};
+    GetWindowRect(shown.control(inputfnId), &box);
+    MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT *>(&box), 2);
+    CHECK_EQ((std::array{box.left, box.top, box.right, box.bottom}),
+             (std::array<LONG, 4>{12, 48, 650, 86}));
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(shown.control(inputfnId), WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+    CHECK_EQ(font.lfHeight, -18);
+}
+
+// A label draws over nothing that covers its box: the bitrate list the end of its label, the
+// input box the last line of the label above it.
+TEST(labelsLieUnderTheControlsThatOverlapThem)
+{
+    const ShownForm1 shown;
+    std::vector<int> stacked;
+    for (HWND child = GetWindow(shown.form1.window(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        stacked.push_back(GetDlgCtrlID(child));
+    const auto depth = [&stacked](Form1Control id) {
+        return std::find(stacked.begin(), stacked.end(), id) - stacked.begin();
+    };
+    CHECK(depth(bpscmbId) < depth(Label4Id));
+    CHECK(depth(inputfnId) < depth(Label1Id));
 }
 
 TEST(controlsStartWithTheirTextsEntriesAndDefaults)
@@ -265,6 +308,19 @@ TEST(droppedFilesAreListedThenConvertedInOrder)
     CHECK_EQ(shown.platform.launchedInputs(), (TextList{u"C:\\a\\one.mp4", u"D:\\two.flv"}));
     CHECK_EQ(shown.platform.launches[1].options, encoderOptions(u"1", u"128"));
     CHECK_EQ(shown.textOf(inputfnId), u"C:\\typed.wav");
+}
+
+// A drop that comes while a box is open over the window, which disables it, is not taken.
+TEST(aDisabledWindowTakesNoDrop)
+{
+    ShownForm1 shown;
+    EnableWindow(shown.form1.window(), FALSE);
+    SendMessageW(shown.form1.window(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(dropOf({u"C:\\a\\one.mp4"})), 0);
+    EnableWindow(shown.form1.window(), TRUE);
+    shown.handleMessages();
+    CHECK(shown.platform.messages.empty());
+    CHECK(shown.platform.launches.empty());
 }
 
 TEST(aDropOfThirtyTwoFilesIsRefused)

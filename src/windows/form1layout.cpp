@@ -93,17 +93,19 @@ HWND dropDownList(HWND parent, Form1Control id,
 void Form1::createControls()
 {
     using namespace Form1Design;
-    Label1 = label(form, Label1Id, Form1Design::Label1);
     inputfn = textBox(form, inputfnId);
     Command1 = button(form, Command1Id, Form1Design::Command1);
-    Label2 = label(form, Label2Id, Form1Design::Label2);
     // The program writes the output box; the user can still select and copy its text.
     outputfn = textBox(form, outputfnId, ES_READONLY);
     Execute = button(form, ExecuteId, Form1Design::Execute);
     bpscmb = dropDownList(form, bpscmbId, Bitrates);
+    monostecmb = dropDownList(form, monostecmbId, ChannelChoices);
+    // The labels lie under the boxes that cover the ends of theirs: the bitrate list covers
+    // the end of its label, each text box the last line of the label above it.
+    Label1 = label(form, Label1Id, Form1Design::Label1);
+    Label2 = label(form, Label2Id, Form1Design::Label2);
     Label4 = label(form, Label4Id, Form1Design::Label4);
     Label5 = label(form, Label5Id, Form1Design::Label5);
-    monostecmb = dropDownList(form, monostecmbId, ChannelChoices);
     Label3 = label(form, Label3Id, Form1Design::Label3);
     Label6 = label(form, Label6Id, Form1Design::Label6);
     // Drops on the input box go to the window's drop batch and never insert text.
