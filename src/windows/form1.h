@@ -104,4 +104,5 @@ private:
     HWND focused = nullptr;
     std::vector<UniqueFont> fonts;
     std::deque<TextList> offers;
+    bool converting = false;
 };

@@ -38,10 +38,13 @@ void Form1::inputfn_OLEDragDrop(HDROP drop)
 }
 
 // The drag source waits inside its drag until the drop returns, so the drop only copies the
-// file list out.
+// file list out. While a box is open over the window, the window is disabled and takes no
+// drop, as it takes no click.
 void Form1::Form_OLEDragDrop(HDROP drop)
 {
-    askToConvert(takeDroppedFiles(drop));
+    const TextList files = takeDroppedFiles(drop);
+    if (IsWindowEnabled(form))
+        askToConvert(files);
 }
 
 // The batch, with its modal boxes, runs from the message loop: after the drop has returned,
@@ -52,14 +55,19 @@ void Form1::askToConvert(const TextList &files)
     PostMessageW(form, ConvertOffered, 0, 0);
 }
 
+// One batch at a time: an offer that comes while the boxes of another are open waits for it.
 void Form1::convertOfferedFiles()
 {
-    if (offers.empty())
+    if (offers.empty() || converting)
         return;
     const TextList files = std::move(offers.front());
     offers.pop_front();
+    converting = true;
     convertDroppedFiles(platform, this, files,
                         [this](const std::u16string &input, BatchOutputs &batch) {
                             return Execute_choosefilename(input, batch);
                         });
+    converting = false;
+    if (!offers.empty())
+        PostMessageW(form, ConvertOffered, 0, 0);
 }
