@@ -75,8 +75,8 @@ void Form1::showCentered()
     const int height = frame.bottom - frame.top;
     SetWindowPos(form, nullptr, area.left + (area.right - area.left - width) / 2,
                  area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Activated, it puts the focus in the input box (WM_ACTIVATE).
     ShowWindow(form, SW_SHOWNORMAL);
-    SetFocus(focused);
 }
 
 void Form1::dispatch(MSG &message)
