@@ -17,8 +17,8 @@ encoder_package=@ffmpeg-installer/win32-x64@4.1.0
 encoder_tarball=ffmpeg-installer-win32-x64-4.1.0.tgz
 encoder_sha512=0ebb79bb6bf30e720e35fe191242ad1656efc23eab237931c350a4f5fa6e766b606992070f8b9cb160769426415d1c4981747ed88312b62fb8aed3380b8ad782
 
-# The programs built are console programs: Wine needs no display for them, and none of its
-# windows should open on the user's. The toolchain file gives ctest the same prefix.
+# None of Wine's windows should open on the user's display: the main window's test gets an
+# X server of its own below. The toolchain file gives ctest the same prefix.
 unset DISPLAY WAYLAND_DISPLAY
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
 wine=/usr/lib/wine/wine64
@@ -27,6 +27,24 @@ export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build "$out" --parallel "$(nproc)"
+
+# The X server that Wine's windows open on, for Wine's session and every test, with a window
+# manager: without one, Wine waits 2 s at each window it closes for a manager to answer. Xvfb
+# picks a free display and writes its number; both end, by their process ids, with the script.
+displays=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displays" 2>/dev/null &
+xvfb_pid=$! window_manager_pid=
+trap 'kill $window_manager_pid "$xvfb_pid" 2>/dev/null; rm -f "$displays"' EXIT
+until [[ -s $displays ]]; do
+    kill -0 "$xvfb_pid" 2>/dev/null || {
+        echo "build-windows.sh: Xvfb did not start" >&2
+        exit 1
+    }
+    sleep 0.1
+done
+export DISPLAY=:$(head -n 1 "$displays")
+openbox >/dev/null 2>&1 &
+window_manager_pid=$!
 
 # A new prefix is made before the tests, which would otherwise all make it at once.
 [[ -f $WINEPREFIX/system.reg ]] || "$wine" wineboot --init
