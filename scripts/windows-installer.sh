@@ -16,7 +16,7 @@ command -v makensis >/dev/null || {
 # The installer names each file it installs, so that its uninstaller removes just those: a
 # file of the package that it does not name would be left out without a word.
 unknown=$(cd "$package" && find . -type f ! -path ./orvalen.exe ! -path ./orvalen-watch.exe \
-    ! -path './はじめにお読みください.txt' ! -path './licenses/*.txt')
+    ! -path './readme.txt' ! -path './licenses/*.txt')
 [[ -z $unknown ]] || {
     printf 'windows-installer.sh: packaging/windows/orvalen.nsi does not install:\n%s\n' "$unknown" >&2
     exit 1

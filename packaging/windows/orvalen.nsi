@@ -20,7 +20,7 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvalen"
 !define SENDTO_LINK "$SENDTO\Orvalen (MP3 に変換).lnk"
 !define START_MENU_LINK "$SMPROGRAMS\Orvalen.lnk"
-!define README "はじめにお読みください.txt"
+!define README "readme.txt"
 
 Name "Orvalen ${VERSION}"
 OutFile "${OUTFILE}"

@@ -84,7 +84,7 @@ expect_no_leftovers() {
 }
 
 run_orvalen() {
-    (cd "$media" && timeout 120 "$wine" "$program/orvalen.exe" "$@")
+    (cd "$media" && exec timeout 120 "$wine" "$program/orvalen.exe" "$@")
 }
 
 echo "--- the command line converts a WAV and a Japanese name, and waits"
@@ -165,7 +165,8 @@ expect_mp3 "$media/drop one.mp3"
 expect_mp3 "$media/ドロップ.mp3"
 
 echo "--- closing the window ends the program with 0"
-xdo windowclose "$window"
+xdo windowactivate --sync "$window"
+xdo key alt+F4
 status=0
 timeout 30 tail --pid="$window_process" -f /dev/null || fail "the program did not end"
 wait "$window_process" || status=$?

@@ -54,7 +54,7 @@ install_location="${folders%|*}\\Programs\\Orvalen"
 install=$(unix_path "$install_location")
 start_menu_link="$(unix_path "${folders#*|}")/Microsoft/Windows/Start Menu/Programs/Orvalen.lnk"
 send_to_link="$(unix_path "${folders#*|}")/Microsoft/Windows/SendTo/Orvalen (MP3 に変換).lnk"
-installed=(orvalen.exe orvalen-watch.exe はじめにお読みください.txt Uninst.exe)
+installed=(orvalen.exe orvalen-watch.exe readme.txt Uninst.exe)
 
 for file in "${installed[@]}"; do
     [[ -s $install/$file ]] || fail "$file is not in $install"
