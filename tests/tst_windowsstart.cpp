@@ -98,18 +98,20 @@ TEST(watcherExits)
     {
         const char *name;
         unsigned long exitCode;
+        bool outputReplaced;
         Kind kind;
         int programExit;
     };
     const Row rows[] = {
-        {"replaced", OutputReplaced, Kind::Succeeded, ExitStatus::Success},
-        {"encoder failed", EncoderFailed, Kind::Failed, ExitStatus::ConversionFailed},
-        {"refused", OutputRefused, Kind::Refused, ExitStatus::NotAllConverted},
-        {"watcher failed", WatcherFailed, Kind::Failed, ExitStatus::ConversionFailed},
-        {"console closed", 0xC000013AUL, Kind::Stopped, ExitStatus::ConversionFailed},
+        {"replaced", OutputReplaced, true, Kind::Succeeded, ExitStatus::Success},
+        {"encoder failed", EncoderFailed, false, Kind::Failed, ExitStatus::ConversionFailed},
+        {"refused", OutputRefused, false, Kind::Refused, ExitStatus::NotAllConverted},
+        {"watcher failed", WatcherFailed, false, Kind::Failed, ExitStatus::ConversionFailed},
+        {"console closed", 0xC000013AUL, false, Kind::Stopped, ExitStatus::ConversionFailed},
+        {"console closed under Wine", 0, false, Kind::Stopped, ExitStatus::ConversionFailed},
     };
     check::eachRow(rows, [](const Row &row) {
-        const ConversionOutcome outcome = outcomeOfWatcher(row.exitCode);
+        const ConversionOutcome outcome = outcomeOfWatcher(row.exitCode, row.outputReplaced);
         CHECK_EQ(outcome.kind, row.kind);
         BatchAnswer answer;
         answer.conversions.push_back({{}, outcome});

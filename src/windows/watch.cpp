@@ -17,8 +17,10 @@ int wmain(int argc, wchar_t *argv[])
         waitForKeyOnConsole();
         return WatcherFailed;
     }
-    // Its console is named for the file it writes, among the consoles of a batch.
+    // Its console is named for the file it writes, among the consoles of a batch, and shows
+    // the encoder's messages, which are UTF-8, with Japanese names as they are.
     SetConsoleTitleW((std::wstring(argv[1]) + L" - Orvalen").c_str());
+    SetConsoleOutputCP(CP_UTF8);
     const Result<void> watched =
         watchConversion(argv[1], argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
     if (watched)

@@ -56,13 +56,13 @@ Result<UniqueHandle> startWatcher(const std::u16string &watcher, const EncoderCa
     return UniqueHandle(started.hProcess);
 }
 
-ConversionOutcome outcomeOfWatcher(unsigned long exitCode)
+ConversionOutcome outcomeOfWatcher(unsigned long exitCode, bool outputReplaced)
 {
     using Kind = ConversionOutcome::Kind;
     const Error toldThere{Error::What::ToldOnItsConsole};
     switch (exitCode) {
     case OutputReplaced:
-        return {Kind::Succeeded};
+        return {outputReplaced ? Kind::Succeeded : Kind::Stopped};
     case EncoderFailed:
     case WatcherFailed:
         return {Kind::Failed, toldThere};

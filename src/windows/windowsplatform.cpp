@@ -14,10 +14,11 @@ WindowsPlatform::WindowsPlatform(TextList arguments, std::u16string programDirec
 
 Result<void> WindowsPlatform::launch(const EncoderCall &call)
 {
+    std::optional<FileIdentity> outputBefore = identityOf(call.output);
     Result<UniqueHandle> watcher = startWatcher(directory + u"\\orvalen-watch.exe", call);
     if (!watcher)
         return watcher.error();
-    batch.push_back({call, std::move(*watcher)});
+    batch.push_back({call, std::move(*watcher), outputBefore});
     return {};
 }
 
@@ -30,7 +31,8 @@ BatchAnswer WindowsPlatform::finishBatch()
         DWORD exitCode = 0;
         if (waits && WaitForSingleObject(watched.watcher.get(), INFINITE) == WAIT_OBJECT_0 &&
             GetExitCodeProcess(watched.watcher.get(), &exitCode))
-            outcome = outcomeOfWatcher(exitCode);
+            outcome =
+                outcomeOfWatcher(exitCode, identityOf(watched.call.output) != watched.outputBefore);
         answer.conversions.push_back({watched.call, outcome});
     }
     batch.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileidentity.h"
 #include "jobs/platform.h"
 #include "uniquehandle.h"
 
@@ -31,6 +32,7 @@ private:
     {
         EncoderCall call;
         UniqueHandle watcher;
+        std::optional<FileIdentity> outputBefore;
     };
 
     TextList givenArguments;

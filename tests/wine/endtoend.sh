@@ -121,6 +121,27 @@ grep -q 'bad.wav' "$work/orvalen.log" || fail "standard error does not name bad.
 [[ $(sha256sum <"$media/bad.mp3") == "$before" ]] || fail "the earlier bad.mp3 was changed"
 expect_no_leftovers
 
+echo "--- closing a conversion's console stops it: exit 5, and the earlier MP3 stays"
+ffmpeg -nostdin -v error -f lavfi -i sine=duration=600 -ar 8000 "$media/long.wav"
+cp "$media/in.mp3" "$media/long.mp3"
+before=$(sha256sum <"$media/long.mp3")
+run_orvalen --wait long.wav 2>"$work/orvalen.log" &
+waiting=$!
+started+=("$waiting")
+wait_for "the conversion's console" window_named 'long\.mp3 - Orvalen'
+console=$(windows_named 'long\.mp3 - Orvalen' | head -1)
+if [[ -n ${SCREENSHOTS:-} ]]; then import -window root "$SCREENSHOTS/conversion-console.png"; fi
+xdo windowactivate --sync "$console"
+xdo key alt+F4
+status=0
+wait "$waiting" || status=$?
+((status == 5)) || fail "orvalen.exe --wait exited with $status after its console closed, not 5"
+[[ $(sha256sum <"$media/long.mp3") == "$before" ]] || fail "the earlier long.mp3 was changed"
+# Wine ends a closed console's programs without the close event in which the watcher
+# removes its file: the file is left, where Windows would remove it.
+rm -f "$media"/.long.mp3.*.mp3
+expect_no_leftovers
+
 echo "--- the window appears, titled Orvalen, and converts what is typed in it"
 sound "$media/typed.wav" 880
 run_orvalen >"$work/orvalen.log" 2>&1 &
