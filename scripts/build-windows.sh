@@ -20,7 +20,9 @@ encoder_sha512=0ebb79bb6bf30e720e35fe191242ad1656efc23eab237931c350a4f5fa6e766b6
 # None of Wine's windows open on the user's display: the tests get an X server of their own.
 # The toolchain file gives ctest the same prefix.
 unset DISPLAY WAYLAND_DISPLAY
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all
+# Wine's .NET and HTML engines are not used; their installers would ask for a download, on
+# the tests' display, while the prefix is made.
+export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 wine=/usr/lib/wine/wine64
 xvfb_pid='' window_manager_pid='' displays=''
 trap 'kill $window_manager_pid $xvfb_pid 2>/dev/null; rm -f "$displays"' EXIT

@@ -8,7 +8,6 @@
 namespace {
 
 // What the console's close handler ends and removes.
-HANDLE runningJob = nullptr;
 HANDLE runningEncoder = nullptr;
 std::wstring fileWritten;
 
@@ -18,21 +17,26 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
         return TRUE;
-    TerminateJobObject(runningJob, 1);
+    TerminateProcess(runningEncoder, 1);
     WaitForSingleObject(runningEncoder, INFINITE);
     DeleteFileW(fileWritten.c_str());
     return TRUE;
 }
 
-UniqueHandle killingJob()
+// Puts the watcher in a job that ends every process in it once its one handle closes, when
+// the watcher ends, however that happens. The encoder started afterwards belongs to it from
+// its first instruction, never outside it: an encoder started suspended and put in the job
+// afterwards was seen left behind, stuck, when Wine closed its console at once. The handle is
+// never closed: that would end the watcher itself.
+bool joinKillingJob()
 {
-    UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+    const HANDLE job = CreateJobObjectW(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                        sizeof limits))
-        return {};
-    return job;
+    return job &&
+           SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                   sizeof limits) &&
+           AssignProcessToJobObject(job, GetCurrentProcess());
 }
 
 } // namespace
@@ -44,34 +48,24 @@ Result<unsigned long> runEncoder(const std::wstring &encoder,
     const auto notStartable = [&] {
         return lastWindowsError(Error::What::EncoderNotStartable, toText(encoder));
     };
-    const UniqueHandle job = killingJob();
-    if (!job)
+    if (!joinKillingJob())
         return notStartable();
     TextList command{toText(encoder)};
     for (const std::wstring &argument : arguments)
         command.push_back(toText(argument));
     std::wstring line = toWide(commandLine(command));
 
-    // Started suspended, so that it is in the job before it can start anything itself.
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(encoder.c_str(), line.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup,
-                        &started))
+                        CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup, &started))
         return notStartable();
     const UniqueHandle process(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    if (!AssignProcessToJobObject(job.get(), process.get())) {
-        const Error error = notStartable();
-        TerminateProcess(process.get(), 1);
-        return error;
-    }
-    runningJob = job.get();
+    CloseHandle(started.hThread);
     runningEncoder = process.get();
     fileWritten = writtenTo;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-    ResumeThread(thread.get());
 
     WaitForSingleObject(process.get(), INFINITE);
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);

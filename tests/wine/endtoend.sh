@@ -21,9 +21,24 @@ cp "$build"/{orvalen.exe,orvalen-watch.exe} "$program/"
 cp "$build/cores/ffmpeg.exe" "$program/cores/"
 started=()
 
+# The encoders that run on this test's files; Wine shows each with its Windows command line.
+encoders_left() {
+    local cmdline line
+    for cmdline in /proc/[0-9]*/cmdline; do
+        line=$(tr '\0' ' ' <"$cmdline" 2>/dev/null) || continue
+        if [[ $line == Z:*"${work##*/}"*'\cores\ffmpeg.exe '* && $line != *orvalen-watch* ]]; then
+            echo "${cmdline//[^0-9]/}"
+        fi
+    done
+}
+
+no_encoders_left() {
+    [[ -z $(encoders_left) ]]
+}
+
 cleanup() {
     local pid
-    for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${started[@]}" $(encoders_left); do kill "$pid" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -84,7 +99,13 @@ expect_no_leftovers() {
 }
 
 run_orvalen() {
-    (cd "$media" && exec timeout 120 "$wine" "$program/orvalen.exe" "$@")
+    (in_media_run_orvalen "$@")
+}
+
+# The same in the background: run as "in_media_run_orvalen ... &", so that $! is the
+# program's own (timeout's) process id.
+in_media_run_orvalen() {
+    cd "$media" && exec timeout 120 "$wine" "$program/orvalen.exe" "$@"
 }
 
 echo "--- the command line converts a WAV and a Japanese name, and waits"
@@ -100,7 +121,7 @@ echo "--- a failure exits 5, and the earlier MP3 stays as it was"
 printf 'not a recording' >"$media/bad.wav"
 cp "$media/in.mp3" "$media/bad.mp3"
 before=$(sha256sum <"$media/bad.mp3")
-run_orvalen --wait bad.wav 2>"$work/orvalen.log" &
+in_media_run_orvalen --wait bad.wav 2>"$work/orvalen.log" &
 waiting=$!
 started+=("$waiting")
 # The failed conversion's console shows why and waits for a key.
@@ -125,7 +146,7 @@ echo "--- closing a conversion's console stops it: exit 5, and the earlier MP3 s
 ffmpeg -nostdin -v error -f lavfi -i sine=duration=600 -ar 8000 "$media/long.wav"
 cp "$media/in.mp3" "$media/long.mp3"
 before=$(sha256sum <"$media/long.mp3")
-run_orvalen --wait long.wav 2>"$work/orvalen.log" &
+in_media_run_orvalen --wait long.wav 2>"$work/orvalen.log" &
 waiting=$!
 started+=("$waiting")
 wait_for "the conversion's console" window_named 'long\.mp3 - Orvalen'
@@ -136,6 +157,7 @@ xdo key alt+F4
 status=0
 wait "$waiting" || status=$?
 ((status == 5)) || fail "orvalen.exe --wait exited with $status after its console closed, not 5"
+wait_for "the encoder to end with its console" no_encoders_left
 [[ $(sha256sum <"$media/long.mp3") == "$before" ]] || fail "the earlier long.mp3 was changed"
 # Wine ends a closed console's programs without the close event in which the watcher
 # removes its file: the file is left, where Windows would remove it.
@@ -144,7 +166,7 @@ expect_no_leftovers
 
 echo "--- the window appears, titled Orvalen, and converts what is typed in it"
 sound "$media/typed.wav" 880
-run_orvalen >"$work/orvalen.log" 2>&1 &
+in_media_run_orvalen >"$work/orvalen.log" 2>&1 &
 window_process=$!
 started+=("$window_process")
 wait_for "the window" window_named Orvalen
@@ -177,9 +199,15 @@ confirmation() { windows_named Orvalen | grep -vx "$window" | head -1; }
 has_confirmation() { [[ -n $(confirmation) ]]; }
 wait_for "the confirmation" has_confirmation
 if [[ -n ${SCREENSHOTS:-} ]]; then import -window root "$SCREENSHOTS/drop-confirmation.png"; fi
-box=$(confirmation)
-xdo windowactivate --sync "$box"
-xdo key Return
+# OK is the box's default button. A key can reach the box before it takes the focus: Return
+# until it is gone.
+deadline=$((SECONDS + 30))
+while has_confirmation && ((SECONDS < deadline)); do
+    box=$(confirmation)
+    xdotool windowactivate --sync "$box" key --window "$box" Return 2>/dev/null || true
+    sleep 1
+done
+has_confirmation && fail "the confirmation does not take OK"
 wait_for "both MP3s of the drop" test -s "$media/drop one.mp3" -a -s "$media/ドロップ.mp3"
 wait_for "the drop's conversions to end" no_temporary_files
 expect_mp3 "$media/drop one.mp3"
