@@ -4,6 +4,7 @@
 #include "jobs/error.h"
 #include "rules/check.h"
 #include "windows/commandline.h"
+#include "windows/exitcodes.h"
 #include "windows/uniquehandle.h"
 #include "windows/widetext.h"
 
@@ -279,4 +280,27 @@ TEST(encoderEndsWithWatcher)
     // Without the job, the encoder would wait here for good.
     CHECK_EQ(WaitForSingleObject(encoder.get(), INFINITE), WAIT_OBJECT_0);
     held.release();
+}
+
+// A folder swapped for another while the encoder runs: the output stays in the folder as it
+// was at the start, and the swapped-in folder gets no output, only what the encoder wrote
+// there by name.
+TEST(swappedOutputFolderReceivesNothing)
+{
+    const fs::path folder = freshFolder(L"swapped");
+    fs::create_directory(folder / L"music");
+    write(folder / L"music" / L"out.mp3", "earlier");
+    const HeldEncoder held;
+    const Started watcher = startWatcher(folder, L"music\\out.mp3", standin, L"0", L"hold");
+    CHECK(held.awaitStart(watcher));
+    // Windows itself refuses to rename a folder that holds an open file; Wine does not.
+    const bool swapped = MoveFileW((folder / L"music").c_str(), (folder / L"moved").c_str()) &&
+                         CreateDirectoryW((folder / L"music").c_str(), nullptr);
+    held.release();
+    const Finished finished = finish(watcher);
+    if (!swapped)
+        return;
+    CHECK_EQ(finished.exitCode, DWORD{EncoderFailed});
+    CHECK_EQ(contents(folder / L"moved" / L"out.mp3"), "earlier");
+    CHECK(!fs::exists(folder / L"music" / L"out.mp3"));
 }

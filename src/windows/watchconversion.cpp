@@ -33,5 +33,5 @@ Result<void> watchConversion(const std::wstring &output, const std::wstring &enc
         return exitCode.error();
     if (*exitCode != 0)
         return Error{Error::What::EncoderExited, static_cast<int>(*exitCode)};
-    return temporary->replace(place->path);
+    return temporary->replace(place->name);
 }
