@@ -293,7 +293,7 @@ TEST(swappedOutputFolderReceivesNothing)
     const HeldEncoder held;
     const Started watcher = startWatcher(folder, L"music\\out.mp3", standin, L"0", L"hold");
     CHECK(held.awaitStart(watcher));
-    // Windows itself refuses to rename a folder that holds an open file; Wine does not.
+    // Windows usually refuses to rename a folder that holds an open file; Wine does not.
     const bool swapped = MoveFileW((folder / L"music").c_str(), (folder / L"moved").c_str()) &&
                          CreateDirectoryW((folder / L"music").c_str(), nullptr);
     held.release();
