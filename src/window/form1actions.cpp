@@ -3,6 +3,7 @@
 #include "jobs/form1design.h"
 #include "jobs/outputname.h"
 #include "jobs/platform.h"
+#include "jobs/startconversion.h"
 #include "qttext.h"
 
 #include <QComboBox>
@@ -41,18 +42,8 @@ void Form1::inputfn_Change(const QString &text)
 
 void Form1::Execute_Click()
 {
-    const std::u16string input = toText(inputfn->text());
-    const int channels = channelCount();
-    const std::u16string bitrate = toText(bpscmb->currentText());
-    const std::u16string output = toText(outputfn->text());
-    if (output.empty()) {
-        platform.messageBox(this, std::u16string(Form1Design::NoOutputName), MessageStyle::OkError);
-        return;
-    }
-    const Result<Job> job = Execute_givenfilename(platform, input, output, channels, bitrate);
-    if (!job)
-        reportLaunchFailure(platform, this, job.error());
-    finishBatch(platform, this);
+    convertGivenNames(platform, this, toText(inputfn->text()), toText(outputfn->text()),
+                      channelCount(), toText(bpscmb->currentText()));
 }
 
 // Mono is entry 0 and stereo entry 1; nothing selected gives 0.

@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "jobs/form1design.h"
 #include "jobs/outputname.h"
+#include "jobs/startconversion.h"
 #include "widetext.h"
 
 namespace {
@@ -44,18 +45,8 @@ void Form1::inputfn_Change()
 
 void Form1::Execute_Click()
 {
-    const std::u16string input = textOf(inputfn);
-    const int channels = channelCount();
-    const std::u16string bitrate = textOf(bpscmb);
-    const std::u16string output = textOf(outputfn);
-    if (output.empty()) {
-        platform.messageBox(this, std::u16string(Form1Design::NoOutputName), MessageStyle::OkError);
-        return;
-    }
-    const Result<Job> job = Execute_givenfilename(platform, input, output, channels, bitrate);
-    if (!job)
-        reportLaunchFailure(platform, this, job.error());
-    finishBatch(platform, this);
+    convertGivenNames(platform, this, textOf(inputfn), textOf(outputfn), channelCount(),
+                      textOf(bpscmb));
 }
 
 // Mono is entry 0 and stereo entry 1; nothing selected (CB_ERR, -1) gives 0.
